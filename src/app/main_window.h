@@ -1,0 +1,231 @@
+// The main window model: every control as data, every handler as a method,
+// the program's state in plain structs. It knows no toolkit: a front end
+// mirrors the controls (observer), delivers user events through deliver(),
+// and provides the Platform.
+//
+// The methods are grouped by the file that implements them:
+//   main_window.cpp          construction, event delivery, program end, shared helpers
+//   main_window_startup.cpp  start-up, configuration, About, Exit, the instrument calls
+//   main_window_sweep.cpp    sweep settings panel, sweep control, trace store, aperture
+//   main_window_cal.cpp      calibration, correction loop, machine status, cal file, export
+//   main_window_display.cpp  display types and scales, plot, markers, autoscale, bars
+//   main_window_print.cpp    print and clipboard
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/program_state.h"
+#include "app/settings.h"
+#include "ui/control.h"
+#include "ui/platform.h"
+#include "ui/state_registry.h"
+
+namespace orbilan::display {
+class Canvas;
+}
+namespace orbilan::instrument {
+class Instrument;
+}
+
+namespace orbilan::app {
+
+class ManualForm;
+
+// Thrown when the program ends (Exit, the fatal USB error, Cancel in the
+// not-responding dialog); it unwinds to the front end's deliver() and never
+// leaves the window model.
+struct ProgramEnded {};
+
+struct ProgramOptions {
+    std::string iniDir = ".";      // where vna.ini is read
+    bool simulate = false;         // load the simulated port library and USB driver
+    std::string libraryDir;        // where libinpout32.so / libbrindle.so are looked up ("" = loader's search path)
+};
+
+class MainWindow {
+public:
+    MainWindow(ui::Platform& platform, ProgramOptions options = {});
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // ---------------------------------------------------------------- front end
+    ui::ControlSet& controls() { return ui_; }
+    const ui::ControlSet& controls() const { return ui_; }
+    ManualForm& manualForm() { return *manual_; }
+    const ui::StateRegistry& state() const { return registry_; }
+    ui::Platform& platform() { return platform_; }
+    const ProgramOptions& options() const { return options_; }
+    const display::Canvas& plotCanvas() const { return *screen_; }
+    const display::Canvas& progressCanvas() const { return *sweepLine_; }
+    const display::Canvas& barCanvas(int which) const { return which == 1 ? *barY1_ : *barY2_; }
+
+    // Runs `action` (a user event, Form_Load ...) and stops the unwinding of a
+    // program end there. Returns false once the program has ended; after that
+    // nothing runs any more.
+    bool deliver(const std::function<void()>& action);
+    bool ended() const { return ended_; }
+
+    // Called once per measured point, just before the window system gets
+    // control (scripts use it to act "during point 37").
+    std::function<void()> onPointYield;
+    // Called when a calibration procedure ends, completed or not (the
+    // simulator's auto-follow reconnects the device under test).
+    std::function<void()> onCalibrationFinished;
+
+    // ---------------------------------------------------------------- state
+    Settings settings;
+    SweepState sweep;
+    CalState cal;
+    DisplayState disp;
+    std::string VersionText = ProgramVersion;
+    std::string DateText = ProgramDate;
+
+    // ------------------------------------------------- main_window.cpp (shared)
+    // Ends the program: tells the platform, then unwinds (throws ProgramEnded).
+    [[noreturn]] void EndProgram();
+    // Lets pending window events run; afterPoint marks the per-point yield.
+    void yieldToWindow(bool afterPoint = false);
+    // Focus to a control only when it is reachable and enabled.
+    void SafeSetFocus(const std::string& name, int index = -1);
+    ui::MsgResult msg(const std::string& text, ui::MsgButtons buttons = ui::MsgButtons::Ok,
+                      ui::MsgIcon icon = ui::MsgIcon::None, const std::string& title = "Orbilan");
+    ui::Control& c(const std::string& name, int index = -1) { return ui_.at(name, index); }
+
+    // ----------------------------------------- main_window_startup.cpp (start-up)
+    void Form_Load();
+    void LoadCFG();
+    void OrbilanButton_Click();
+    void End_Button_Click();
+    void UsbFatal();
+    // Measures point PointIndex at FreqList(PointIndex) into RawPoints(PointIndex).
+    void DDSADC();
+    // Measures points 1..SweepPoints into target, plotting each as it comes.
+    void CalAcquireSweep(PointArray& target);
+    instrument::Instrument& instrument() { return *instrument_; }
+
+    // ---------------------------------------------- main_window_sweep.cpp (sweep)
+    void SetSweepButton_Click();
+    void NewSweep();
+    void ShowF1Value();
+    void ShowF2Value();
+    void EstTime();
+    void ButtonSweepOK_Click();
+    void FreqCancel_Click();
+    void CDS_check_Click();
+    void InitialiseSweep();
+    void SweepButton_Click(int index);
+    void Grayall();
+    void SweepFrameFunctionsOn();
+    void SweepFrameFunctionsOff();
+    void CloseOpenLists();
+    void Tracesave_Click();
+    void DisplayMemory_Click();
+    void MemoryDisplayOff();
+    void GDwindowButton_Click();
+    void GDwindowOKbutton_Click();
+    void GDwindowCancelbutton_Click();
+
+    // ------------------------------------------------ main_window_cal.cpp (cal)
+    void CheckMachineStatus();
+    void ModeButton_Click(int index);
+    void CalibrateButton_Click();
+    void ReflectionCalibration();
+    void TransmissionCalibration();
+    void UpdateCalStatus();
+    void UpdateModeLEDs();
+    void ClearCals();
+    void SetCal02();
+    void SetCal1();
+    void ShowCalLabel(const std::string& calNow);
+    void CheckUnsavedCal();
+    void measure();
+    void SaveCalButton_Click();
+    void SaveCalFile();
+    void CalLoadButton_Click();
+    // True when a calibration was loaded (its modes digit is above 0).
+    bool LoadCalFile();
+    void CalInfoButton_Click();
+    void CalInfoCloseButton_Click();
+    void FillCalInfo();
+    void SaveDataButton_Click();
+    void SaveDataFile();
+
+    // ----------------------------------------- main_window_display.cpp (display)
+    void DisplayButton_Click();
+    void displaycombo_Click();
+    void DisplaySet();
+    void Y1Update(int last);
+    void Y2Update(int last);
+    void RefreshScales();
+    void DrawGraticule();
+    void DrawSmithGrid();
+    void ClearPlot();
+    void PlotPoint(Complex pair);
+    void PlotY1Point(int i, std::int32_t x, double y);
+    void PlotY2Point(int i, std::int32_t x, double y);
+    void PlotSmithPoint(int i, double re, double im);
+    void PlotProgress(int i);
+    void RedrawTraces();
+    void DrawStoredTrace();
+    void ShowFreqAxis();
+    void HideFreqAxis();
+    void ShowY1Axis();
+    void HideY1Axis();
+    void ShowY2Axis();
+    void HideY2Axis();
+    void PlotOption_Click(int index);
+    void ClearButton_Click();
+    void MarkerOn_Click();
+    void markeroff();
+    void Marker_click(int index);
+    void Option2_Click(int index);
+    void MkrCF_Click();
+    void UpdateMarkers();
+    void ScaleControl_Click();
+
+    // -------------------------------------------- main_window_print.cpp (print)
+    void SendToClipboard_Click();
+    void PrintMe_Click();
+
+private:
+    // Each area creates its controls, registers its handlers and names its state.
+    void setupStartup();
+    void setupSweep();
+    void setupCal();
+    void setupDisplay();
+    void setupPrint();
+    void setupSharedState();
+
+    // ------------------------------------------- private helpers of main_window_startup.cpp
+    // (startup area)
+
+    // ------------------------------------------- private helpers of main_window_sweep.cpp
+    // (sweep area)
+
+    // ------------------------------------------- private helpers of main_window_cal.cpp
+    // (cal area)
+
+    // ------------------------------------------- private helpers of main_window_display.cpp
+    // (display area)
+
+    // ------------------------------------------- private helpers of main_window_print.cpp
+    // (print area)
+
+    ui::Platform& platform_;
+    ProgramOptions options_;
+    ui::ControlSet ui_{"MainWindow"};
+    ui::StateRegistry registry_;
+    std::unique_ptr<ManualForm> manual_;
+    std::unique_ptr<instrument::Instrument> instrument_;
+    std::unique_ptr<display::Canvas> screen_;    // Screen1, the plot area
+    std::unique_ptr<display::Canvas> sweepLine_; // SweepLine, the progress bar
+    std::unique_ptr<display::Canvas> barY1_;     // BargraphY1
+    std::unique_ptr<display::Canvas> barY2_;     // BarGraphY2
+    bool ended_ = false;
+    int deliverDepth_ = 0;
+};
+
+} // namespace orbilan::app

@@ -1,0 +1,53 @@
+// orbilan-cli: the program's window models driven from a terminal.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "cli/commands.h"
+
+namespace {
+
+void usage(std::FILE* out)
+{
+    std::fputs("usage: orbilan-cli COMMAND [OPTIONS]\n"
+               "\n"
+               "commands:\n"
+               "  config [--dir DIR]     read DIR/vna.ini as start-up does and list the settings\n"
+               "  session [OPTIONS]      drive the program's controls with a line protocol on stdin\n"
+               "  calibrate [OPTIONS]    run a calibration and write the calibration file\n"
+               "  measure [OPTIONS]      measure with a calibration file and write CSV or Touchstone\n"
+               "\n"
+               "'orbilan-cli COMMAND --help' describes a command's options.\n",
+               out);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        usage(stderr);
+        return 2;
+    }
+    const std::string command = argv[1];
+    orbilan::cli::Args args(argv + 2, argv + argc);
+    if (command == "--help" || command == "-h" || command == "help") {
+        usage(stdout);
+        return 0;
+    }
+    if (command == "--version") {
+        std::printf("orbilan-cli %s\n", ORBILAN_VERSION_TEXT);
+        return 0;
+    }
+    if (command == "config")
+        return orbilan::cli::runConfig(args);
+    if (command == "session")
+        return orbilan::cli::runSession(args);
+    if (command == "calibrate")
+        return orbilan::cli::runCalibrate(args);
+    if (command == "measure")
+        return orbilan::cli::runMeasure(args);
+    std::fprintf(stderr, "orbilan-cli: unknown command '%s'\n", command.c_str());
+    usage(stderr);
+    return 2;
+}
