@@ -77,6 +77,14 @@ void MainWindow::SafeSetFocus(const std::string& name, int index)
         ui_.setFocus(control->key());
 }
 
+ui::Control& MainWindow::c(const std::string& name, int index)
+{
+    if (ui::Control* control = ui_.find(name, index))
+        return *control;
+    implicitControls_.push_back(ui::controlKey(name, index));
+    return ui_.add(name, ui::ControlKind::Label, index);
+}
+
 ui::MsgResult MainWindow::msg(const std::string& text, ui::MsgButtons buttons, ui::MsgIcon icon,
                               const std::string& title)
 {

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/program_state.h"
 #include "app/settings.h"
@@ -92,7 +93,11 @@ public:
     void SafeSetFocus(const std::string& name, int index = -1);
     ui::MsgResult msg(const std::string& text, ui::MsgButtons buttons = ui::MsgButtons::Ok,
                       ui::MsgIcon icon = ui::MsgIcon::None, const std::string& title = "Orbilan");
-    ui::Control& c(const std::string& name, int index = -1) { return ui_.at(name, index); }
+    // A control by name. One another area has not created yet is made on the
+    // spot as a plain label and remembered, so that the areas can be built
+    // apart; a complete program creates none (a test checks that).
+    ui::Control& c(const std::string& name, int index = -1);
+    const std::vector<std::string>& implicitControls() const { return implicitControls_; }
 
     // ----------------------------------------- main_window_startup.cpp (start-up)
     void Form_Load();
@@ -224,6 +229,7 @@ private:
     std::unique_ptr<display::Canvas> sweepLine_; // SweepLine, the progress bar
     std::unique_ptr<display::Canvas> barY1_;     // BargraphY1
     std::unique_ptr<display::Canvas> barY2_;     // BarGraphY2
+    std::vector<std::string> implicitControls_;
     bool ended_ = false;
     int deliverDepth_ = 0;
 };
