@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <numbers>
 #include <thread>
 
@@ -446,10 +445,10 @@ std::uint16_t Simulator::portIn(std::uint16_t port)
     if (faults_.noInstrument)
         return 0x00;
     const double t = now();
-    if (timeScale_ > 0 && adc_.converting(t) && !faults_.adcStuck) {
+    if (timeScale_ > 0 && adc_.converting(t)) {
         // The program polls without pause; sleeping a little per poll keeps a
         // real-time run from spinning a core.
-        sleepUntil(std::min(adc_.conversionEnd(), t + 200e-6));
+        sleepUntil(faults_.adcStuck ? t + 200e-6 : std::min(adc_.conversionEnd(), t + 200e-6));
     }
     return adc_.dataOut(now()) ? 0x80 : 0x00;
 }
@@ -568,7 +567,9 @@ int Simulator::usbRead(std::uint8_t* buffer, int capacity)
 
 Simulator& simulator()
 {
-    static std::unique_ptr<Simulator> instance = std::make_unique<Simulator>();
+    // Never destroyed: other libraries' exit-time code (a link library
+    // powering the synthesisers down, say) may still reach the instrument.
+    static Simulator* instance = new Simulator();
     return *instance;
 }
 
