@@ -122,7 +122,7 @@ double Gaussian::next()
 
 Simulator::Simulator()
 {
-    adc_.sampler = [this] { return sampleVolts(); };
+    adc_.sampler = [this] { return sampleVolts(adcNoise_); };
     reset();
 }
 
@@ -134,7 +134,7 @@ void Simulator::reset()
     noiseOn_ = true;
     autoFollow_ = true;
     faults_ = Faults{};
-    noise_.seed(1);
+    setSeed(1);
     std::string error;
     parseDevice(DefaultDevice, configured_, error);
     connected_ = configured_;
@@ -175,7 +175,7 @@ void Simulator::configureFromEnvironment()
     if (const char* v = std::getenv("KESP_SIM_SEED"); v && *v) {
         std::uint64_t seed = 0;
         if (parseUnsigned(v, seed))
-            noise_.seed(seed);
+            setSeed(seed);
         else
             warn("KESP_SIM_SEED", v, "not a whole number");
     }
@@ -371,10 +371,19 @@ double Simulator::detectorVolts() const
     return DetectorOffsetVolts + std::real(m * std::polar(1.0, -phase));
 }
 
-double Simulator::sampleVolts()
+double Simulator::sampleVolts(Gaussian& noise)
 {
     const double v = detectorVolts();
-    return noiseOn_ ? v + DetectorNoiseVolts * noise_.next() : v;
+    return noiseOn_ ? v + DetectorNoiseVolts * noise.next() : v;
+}
+
+void Simulator::setSeed(std::uint64_t seed)
+{
+    // Separate streams: status frames may take a port-level conversion at
+    // moments that depend on real time, which must not shift the noise of
+    // the firmware's measurements.
+    adcNoise_.seed(seed);
+    firmwareNoise_.seed(seed ^ 0x6A09E667F3BCC909ull);
 }
 
 void Simulator::prompt(const char* text)
@@ -500,7 +509,7 @@ void Simulator::firmwareCommand(const std::uint8_t* f)
     std::vector<std::uint32_t> codes;
     codes.reserve(static_cast<std::size_t>(averages));
     for (int i = 0; i < averages; ++i) {
-        codes.push_back(Adc::wordForVolts(sampleVolts()));
+        codes.push_back(Adc::wordForVolts(sampleVolts(firmwareNoise_)));
         adc_.noteConversion(codes.back(), mode);
     }
     const int words = faults_.emptyResult ? 0 : std::min(averages, MaxWordsPerReply);
@@ -548,18 +557,19 @@ int Simulator::usbRead(std::uint8_t* buffer, int capacity)
         return -1;
     if (faults_.readFailIn > 0 && --faults_.readFailIn == 0)
         return -1;
-    std::vector<std::uint8_t> frame;
+    bool result = false;
     if (!replies_.empty()) {
-        sleepUntil(replies_.front().readyAt);
-        if (static_cast<int>(replies_.front().bytes.size()) > capacity)
-            return -1; // an overflow: the frame stays for a read with room
-        frame = std::move(replies_.front().bytes);
-        replies_.pop_front();
-    } else {
-        frame = statusFrame();
-        if (static_cast<int>(frame.size()) > capacity)
-            return -1;
+        // A result still being measured: the firmware answers the read with
+        // a status frame after a short while, as the host's read loop expects.
+        const double due = replies_.front().readyAt;
+        sleepUntil(std::min(due, now() + 0.005));
+        result = now() >= due;
     }
+    std::vector<std::uint8_t> frame = result ? replies_.front().bytes : statusFrame();
+    if (static_cast<int>(frame.size()) > capacity)
+        return -1; // an overflow: a result stays for a read with room
+    if (result)
+        replies_.pop_front();
     std::memcpy(buffer, frame.data(), frame.size());
     ++usbReads_;
     return static_cast<int>(frame.size());

@@ -117,6 +117,18 @@ TEST_F(SimTest, AResultNobodyReadIsDroppedWhenTheNextExchangeStarts)
     EXPECT_EQ(usb.pending, 0u);
 }
 
+TEST_F(SimTest, WhileAMeasurementRunsReadsGetStatusFrames)
+{
+    kesp_sim_set_timing(1000); // the 10 ms settling wait now lasts ten seconds
+    ASSERT_TRUE(send(wire::measureFrame(0x50, OneMHzWord, 0)));
+    const Frame r = receive();
+    ASSERT_EQ(r.size(), 5u);
+    EXPECT_EQ(r[1] & 0x20, 0);
+    KespSimUsbState usb{};
+    kesp_sim_get_usb(&usb);
+    EXPECT_EQ(usb.pending, 1u) << "the result is still coming";
+}
+
 TEST_F(SimTest, ResultFaultsAndFailedTransfers)
 {
     ASSERT_EQ(kesp_sim_set_fault("empty-result"), 1);
