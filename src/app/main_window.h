@@ -235,6 +235,23 @@ private:
 
     // ------------------------------------------- private helpers of main_window_cal.cpp
     // (cal area)
+    // The mode whose option button is selected (MeasMode when none is).
+    int selectedMode();
+    // The shared opening of both calibrations; false when there is no sweep.
+    bool beginCalibration();
+    void reflectionCalibrationSteps();
+    void transmissionCalibrationSteps();
+    // Takes the present sweep as the calibration sweep; the load model only
+    // for a reflection calibration.
+    void recordCalibrationSweep(bool reflection);
+    void restoreAfterCalibration();
+    void markCalibrationEnded(bool reflection, bool complete, bool replacedSweep);
+    // True when a calibration of the other kind is held on a sweep other
+    // than the present one.
+    bool otherKindOnOtherSweep(bool reflection) const;
+    void measureGroupDelayPoint(int i);
+    // Writes a file of ours; reports a failure and returns false.
+    bool writeFileReporting(const std::string& path, const std::string& contents);
 
     // ------------------------------------------- private helpers of main_window_display.cpp
     // (display area)
