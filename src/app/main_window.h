@@ -249,7 +249,6 @@ private:
     // The value buttons and their lists.
     void openValueList(const std::string& button, const std::string& list);
     void closeValueList(const std::string& button, const std::string& list);
-    void valueListKey(const std::string& list, ui::EventArgs& args);
     void applyStepsList();
     void applyWaitList();
     void applyAveragesList();
