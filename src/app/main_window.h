@@ -13,6 +13,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -209,6 +210,29 @@ private:
 
     // ------------------------------------------- private helpers of main_window_sweep.cpp
     // (sweep area)
+    // Frequency fields: 1 the start (centre, single) field, 2 the end (span) field.
+    bool validateFrequency(int field);
+    void frequencyGotFocus(int field);
+    void frequencyLostFocus(int field);
+    void toggleUnitsLock();
+    void showUnitsLock();
+    // The sweep-kind options.
+    void prepareSweptEntry(bool startEnd);
+    void chooseSweptKind(int kind);
+    void chooseMaxSweep();
+    void chooseSingleFreq();
+    // The value buttons and their lists.
+    void openValueList(const std::string& button, const std::string& list);
+    void closeValueList(const std::string& button, const std::string& list);
+    void valueListKey(const std::string& list, ui::EventArgs& args);
+    void applyStepsList();
+    void applyWaitList();
+    void applyAveragesList();
+    void applyAdcModeList();
+    void discardStoredTrace();
+    // Sweep control: one lamp white, the buttons in `enabled` enabled, the rest disabled.
+    void showSweepState(const std::string& status, int whiteLamp, std::initializer_list<int> enabled);
+    void switchSweepFrameFunctions(bool on);
 
     // ------------------------------------------- private helpers of main_window_cal.cpp
     // (cal area)
