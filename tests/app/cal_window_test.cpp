@@ -538,7 +538,7 @@ TEST_F(CalWindow, InfoPanel)
     w.FillCalInfo();
     for (const char* name : {"CalStartC", "CalEndC", "CalStepsC", "ADCWC", "AvgC", "SetupStart", "SetupAvg"})
         EXPECT_EQ(caption(name), "None") << name;
-    EXPECT_EQ(ctl("GDstep").text(), "None");
+    EXPECT_EQ(ctl("GDstep").text(), "1000"); // the aperture stays in view
 }
 
 TEST_F(CalWindow, DataExportThroughTheDialogs)
