@@ -82,7 +82,7 @@ KESP_SIM_API int kesp_sim_usb_read(uint8_t* buffer, int capacity);
  * Values are numbers with an optional SI multiplier p n u m k M G (ohm,
  * henry, farad): "R=4.7k,L=1u,C=100p". Names are case-insensitive.
  * Returns 1 on success; on failure 0 and kesp_sim_last_error() says why. */
-KESP_SIM_API int kesp_sim_set_dut(const char* spec);
+KESP_SIM_API int kesp_sim_set_dut(const char* text);
 KESP_SIM_API const char* kesp_sim_last_error(void);
 /* What is connected now (auto-follow may have put a standard there) and what
  * was configured. The texts stay valid until the next call that changes them. */
@@ -91,7 +91,7 @@ KESP_SIM_API const char* kesp_sim_configured_dut(void);
 /* The standard that auto-follow connects for "reference load": "load"
  * (exactly 50 ohm) unless set here, e.g. "load:R=51,L=2n" to match vna.ini's
  * rld/lld/cld. Returns 1 on success. */
-KESP_SIM_API int kesp_sim_set_load_standard(const char* spec);
+KESP_SIM_API int kesp_sim_set_load_standard(const char* text);
 
 /* The true reflection coefficient (reflection bridge) or S21 (transmission
  * path) of what is connected, at hz. Returns 1 when defined. */
@@ -123,7 +123,7 @@ KESP_SIM_API int kesp_sim_set_adc_type(int type);
  * "not-ready", "usb-write-fail:N", "usb-read-fail:N" (the Nth transfer from
  * now fails), "no-result", "empty-result", "adc-stuck". Returns 1 on success;
  * on an unknown fault 0 with kesp_sim_last_error() set and nothing changed. */
-KESP_SIM_API int kesp_sim_set_fault(const char* spec);
+KESP_SIM_API int kesp_sim_set_fault(const char* text);
 
 /* ---- observation, for tests and the bench window --------------------------- */
 
