@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test run bench clean
+.PHONY: all deps configure build test test-asan fuzz run bench clean
 
 all: build
 
@@ -21,6 +21,20 @@ build: configure
 test: deps
 	@$(MAKE) --no-print-directory build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# The whole test suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	@$(MAKE) --no-print-directory build BUILD_DIR=build-asan BUILD_TYPE=Debug CMAKE_FLAGS="-DORBILAN_SANITIZE=ON"
+	@cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp ctest --output-on-failure -j $(JOBS) --timeout 900
+
+# The fuzz targets (clang, libFuzzer), each run for FUZZ_SECONDS from its seed corpus.
+FUZZ_SECONDS ?= 10
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBILAN_FUZZ=ON \
+	  -DORBILAN_BUILD_GUI=OFF -DORBILAN_BUILD_TESTS=OFF > /dev/null
+	@cmake --build build-fuzz -j $(JOBS)
+	@scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
 
 # Builds and starts the program on the simulated instrument.
 run: deps

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -234,9 +235,49 @@ private:
 
     // ------------------------------------------- private helpers of main_window_sweep.cpp
     // (sweep area)
+    // Frequency fields: 1 the start (centre, single) field, 2 the end (span) field.
+    bool validateFrequency(int field);
+    void frequencyGotFocus(int field);
+    void frequencyLostFocus(int field);
+    void toggleUnitsLock();
+    void showUnitsLock();
+    // The sweep-kind options.
+    void prepareSweptEntry(bool startEnd);
+    void chooseSweptKind(int kind);
+    void chooseMaxSweep();
+    void chooseSingleFreq();
+    // The value buttons and their lists.
+    void openValueList(const std::string& button, const std::string& list);
+    void closeValueList(const std::string& button, const std::string& list);
+    void valueListKey(const std::string& list, ui::EventArgs& args);
+    void applyStepsList();
+    void applyWaitList();
+    void applyAveragesList();
+    void applyAdcModeList();
+    void discardStoredTrace();
+    // Sweep control: one lamp white, the buttons in `enabled` enabled, the rest disabled.
+    void showSweepState(const std::string& status, int whiteLamp, std::initializer_list<int> enabled);
+    void switchSweepFrameFunctions(bool on);
 
     // ------------------------------------------- private helpers of main_window_cal.cpp
     // (cal area)
+    // The mode whose option button is selected (MeasMode when none is).
+    int selectedMode();
+    // The shared opening of both calibrations; false when there is no sweep.
+    bool beginCalibration();
+    void reflectionCalibrationSteps();
+    void transmissionCalibrationSteps();
+    // Takes the present sweep as the calibration sweep; the load model only
+    // for a reflection calibration.
+    void recordCalibrationSweep(bool reflection);
+    void restoreAfterCalibration();
+    void markCalibrationEnded(bool reflection, bool complete, bool replacedSweep);
+    // True when a calibration of the other kind is held on a sweep other
+    // than the present one.
+    bool otherKindOnOtherSweep(bool reflection) const;
+    void measureGroupDelayPoint(int i);
+    // Writes a file of ours; reports a failure and returns false.
+    bool writeFileReporting(const std::string& path, const std::string& contents);
 
     // ------------------------------------------- private helpers of main_window_display.cpp
     // (display area)

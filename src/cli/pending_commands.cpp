@@ -11,7 +11,6 @@ static int notYet(const char* name)
     return 2;
 }
 
-int runSession(const Args&) { return notYet("session"); }
 int runCalibrate(const Args&) { return notYet("calibrate"); }
 int runMeasure(const Args&) { return notYet("measure"); }
 

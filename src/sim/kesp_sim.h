@@ -24,7 +24,9 @@ extern "C" {
 /* ---- the wire ------------------------------------------------------------ */
 
 /* Parallel port: a write to the data register (port == base) or a read of the
- * status register (port == base + 1). Other ports are ignored / read 0xFF. */
+ * status register (port == base + 1); reading the data register gives back the
+ * last byte written, as a PC port does. Other ports are ignored / read 0xFF.
+ * The base is 0x378 unless KESP_SIM_PORT or kesp_sim_set_port_base says. */
 KESP_SIM_API void kesp_sim_port_out(uint16_t port, uint16_t value);
 KESP_SIM_API uint16_t kesp_sim_port_in(uint16_t port);
 
@@ -34,6 +36,17 @@ KESP_SIM_API int kesp_sim_usb_write(const uint8_t* data, int length);
 /* USB, bulk IN pipe 1: the next reply frame into buffer (at most capacity
  * bytes). Returns the byte count, or -1 when the transfer failed. */
 KESP_SIM_API int kesp_sim_usb_read(uint8_t* buffer, int capacity);
+/* Reply frames: byte 0 = 0xAA; byte 1 = flags (0x20 result, 0x40 not ready);
+ * byte 2 = in a result frame the command byte that asked for it, in a status
+ * frame the parallel-port image (data lines mapped as the 4-byte port frames
+ * map them, bit 7 set while the ADC's data output is low); byte 3 = a reply
+ * counter (low byte); byte 4 = n; then n 32-bit ADC words, MSB first.
+ * A status frame has n = 0 and is 5 bytes long. A result frame carries one
+ * word per conversion (at most 62; more averages are pooled evenly into 62
+ * words). A read with no result due returns a status frame; in real-time
+ * mode a read waits for a result that is still being measured. A status
+ * command or a new measure command drops results nobody read (the second
+ * command of a pair excepted), so a stale result never answers a new one. */
 
 /* ---- the bench ----------------------------------------------------------- */
 
@@ -43,6 +56,14 @@ KESP_SIM_API int kesp_sim_usb_read(uint8_t* buffer, int capacity);
  * Returns 1 on success; on failure 0 and kesp_sim_last_error() says why. */
 KESP_SIM_API int kesp_sim_set_dut(const char* spec);
 KESP_SIM_API const char* kesp_sim_last_error(void);
+/* What is connected now (auto-follow may have put a standard there) and what
+ * was configured. The texts stay valid until the next call that changes them. */
+KESP_SIM_API const char* kesp_sim_connected_dut(void);
+KESP_SIM_API const char* kesp_sim_configured_dut(void);
+/* The standard that auto-follow connects for "reference load": "load"
+ * (exactly 50 ohm) unless set here, e.g. "load:R=51,L=2n" to match vna.ini's
+ * rld/lld/cld. Returns 1 on success. */
+KESP_SIM_API int kesp_sim_set_load_standard(const char* spec);
 
 /* The true reflection coefficient (reflection bridge) or S21 (transmission
  * path) of what is connected, at hz. Returns 1 when defined. */
@@ -53,6 +74,60 @@ KESP_SIM_API void kesp_sim_set_seed(uint64_t seed);
 KESP_SIM_API void kesp_sim_set_noise(int on);
 /* 0 = instant; 1 = real time; values between scale the instrument's delays. */
 KESP_SIM_API void kesp_sim_set_timing(double scale);
+
+/* The noiseless raw reading M (volts, without the detector offset) that the
+ * connected device gives at hz through the bench's error terms; the detector
+ * voltage at LO phase code p is offset + Re(M * e^(-j p pi/2)). */
+KESP_SIM_API int kesp_sim_raw_reading(double hz, double* re, double* im);
+KESP_SIM_API double kesp_sim_detector_offset(void);
+/* The noiseless detector voltage for the synthesisers as they are loaded now. */
+KESP_SIM_API double kesp_sim_detector_volts(void);
+
+/* ---- the instrument -------------------------------------------------------- */
+
+KESP_SIM_API void kesp_sim_set_port_base(uint16_t base);
+/* DDS reference clock in Hz (default 148,330,000). */
+KESP_SIM_API void kesp_sim_set_clock_hz(uint32_t hz);
+/* 2410 or 2440 (default); sets the conversion time. Returns 1 when accepted. */
+KESP_SIM_API int kesp_sim_set_adc_type(int type);
+
+/* Faults, a comma-separated list: "none" (clears all), "no-instrument",
+ * "not-ready", "usb-write-fail:N", "usb-read-fail:N" (the Nth transfer from
+ * now fails), "no-result", "empty-result", "adc-stuck". Returns 1 on success;
+ * on an unknown fault 0 with kesp_sim_last_error() set and nothing changed. */
+KESP_SIM_API int kesp_sim_set_fault(const char* spec);
+
+/* ---- observation, for tests and the bench window --------------------------- */
+
+typedef struct KespSimDdsState {
+    uint32_t word;        /* tuning word last latched by a frequency update */
+    uint8_t control;      /* control byte last latched (bits 32..39) */
+    int serial_mode;      /* 1 once serial loading has been entered */
+    int powered_down;     /* control bit 34 */
+    int phase_code;       /* LO phase in 90-degree steps (control bits 38, 39) */
+    double hz;            /* output frequency: word x clock / 2^32 */
+    uint32_t updates;     /* frequency updates since power-on */
+} KespSimDdsState;
+/* which: 0 = DDS A (RF source), 1 = DDS B (LO). Returns 1 when which is valid. */
+KESP_SIM_API int kesp_sim_get_dds(int which, KespSimDdsState* out);
+
+typedef struct KespSimAdcState {
+    uint32_t conversions; /* conversions whose result was taken (port or USB) */
+    int mode;             /* mode of the conversion now running (5 bits) */
+    uint32_t last_word;   /* last 32-bit result word */
+    double last_volts;    /* its voltage by the ADC scale */
+    int converting;       /* 1 while a parallel-port conversion is running */
+} KespSimAdcState;
+KESP_SIM_API void kesp_sim_get_adc(KespSimAdcState* out);
+
+typedef struct KespSimUsbState {
+    uint32_t writes;      /* accepted OUT transfers */
+    uint32_t reads;       /* completed IN transfers */
+    uint32_t ignored;     /* frames the firmware did not understand */
+    uint32_t pending;     /* result frames waiting to be read */
+    uint32_t dropped;     /* unread results dropped by a new exchange */
+} KespSimUsbState;
+KESP_SIM_API void kesp_sim_get_usb(KespSimUsbState* out);
 
 /* Auto-follow: when on, a calibration prompt text connects the standard it
  * names ("Connect open circuit reference, then click OK" connects open ...),

@@ -64,11 +64,15 @@ std::string formatGeneral(double v, int significant, char decimalSeparator)
         significant = 1;
     if (significant > 17)
         significant = 17;
+    // to_chars, not printf: printf follows the C locale, which a desktop
+    // front end sets from the user's settings, and would write a decimal comma.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*G", significant, v);
-    std::string s = buf;
-    // %G writes E+15 / E-07; keep that form, but drop a leading "+" from the
-    // exponent's padding the way the program's number texts show it.
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, significant);
+    std::string s(buf, r.ptr);
+    for (char& ch : s)
+        if (ch == 'e')
+            ch = 'E';
+    // The form is that of %G: E+15 / E-07.
     const auto e = s.find('E');
     if (e != std::string::npos) {
         std::string mantissa = s.substr(0, e);

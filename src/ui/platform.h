@@ -48,6 +48,9 @@ struct PrintItem {
     double x = 0, y = 0;          // cm
     double width = 0, height = 0; // cm (image and rectangle)
     std::string text;
+    // Text that continues the previous text item on its line, right after it
+    // (x and y repeat the line's start; the renderer measures the text).
+    bool follows = false;
     Rgb colour = 0x000000;
     double pointSize = 10;
     Image image;                  // already in the colours to print

@@ -1,0 +1,121 @@
+#include "cal/correction.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace orbilan::cal {
+
+Complex LoadStandardModel(double hz, double loadR, double loadLnH, double loadCpF)
+{
+    const double w = 2 * Pi * hz;
+    const Complex zs{loadR, w * loadLnH * 1e-9};
+    const Complex y = CAdd(CInv(zs), Complex{0, w * loadCpF * 1e-12});
+    return CInv(y);
+}
+
+Complex TransmissionRatio(Complex isol, Complex thru, Complex raw)
+{
+    const Complex r = CDiv(CSub(raw, isol), CSub(thru, isol));
+    const Complex p = CToPolar(r);
+    return {20 * Log10Safe(p.re), p.im * RadToDeg};
+}
+
+Complex OnePortImpedance(Complex zLoad, Complex open, Complex shortStd, Complex load, Complex raw)
+{
+    const Complex a = CMul(CMul(CSub(open, load), CSub(raw, shortStd)), zLoad);
+    const Complex b = CMul(CSub(load, shortStd), CSub(open, raw));
+    const Complex p = CToPolar(CDiv(a, b));
+    return {p.re, p.im * RadToDeg};
+}
+
+namespace {
+std::int32_t lastNonZero(const FrequencyArray& f)
+{
+    for (std::size_t k = f.size() - 1; k >= 1; --k)
+        if (f[k] != 0)
+            return f[k];
+    return 0;
+}
+} // namespace
+
+int CompareSweeps(const FrequencyArray& calFreq, const FrequencyArray& sweepFreq)
+{
+    if (sweepFreq[1] < calFreq[1])
+        return SweepNotCovered;
+    bool same = true;
+    for (std::size_t k = 1; k < calFreq.size() && same; ++k)
+        same = calFreq[k] == sweepFreq[k];
+    if (same)
+        return SweepIdentical;
+    return lastNonZero(sweepFreq) > lastNonZero(calFreq) ? SweepNotCovered : SweepInterpolable;
+}
+
+Complex InterpolatePoint(std::int32_t f, std::int32_t f1, std::int32_t f2, Complex c1, Complex c2)
+{
+    if (f == f1)
+        return c1;
+    if (f == f2)
+        return c2;
+    if (f1 == f2)
+        return c1;
+    // Differences in 64 bits: two frequencies of a 32-bit list can lie further
+    // apart than a 32-bit difference holds.
+    const double t = static_cast<double>(static_cast<std::int64_t>(f) - f1) /
+                     static_cast<double>(static_cast<std::int64_t>(f2) - f1);
+    return {c1.re + (c2.re - c1.re) * t, c1.im + (c2.im - c1.im) * t};
+}
+
+std::int32_t GroupDelaySecondFrequency(std::int32_t f, std::int32_t apertureHz)
+{
+    const std::int64_t up = static_cast<std::int64_t>(f) + apertureHz;
+    return up > MaxFrequencyHz ? f - apertureHz : static_cast<std::int32_t>(up);
+}
+
+double GroupDelayMicroseconds(double phaseAtF, double phaseAtSecond, std::int32_t f, std::int32_t second,
+                              std::int32_t apertureHz)
+{
+    const double dphi = second > f ? phaseAtF - phaseAtSecond : phaseAtSecond - phaseAtF;
+    const double tau = dphi * DegToRad / (2 * Pi * apertureHz);
+    return std::fabs(tau) * 1e6;
+}
+
+namespace {
+std::int16_t withCds(std::int16_t modes, bool cdsOn)
+{
+    if (cdsOn)
+        return modes >= 10 ? modes : static_cast<std::int16_t>(modes + 10);
+    return static_cast<std::int16_t>(modes % 10);
+}
+} // namespace
+
+std::int16_t CalModesAfterReflection(std::int16_t calModes, bool complete, bool cdsOn)
+{
+    const int u = calModes % 10;
+    std::int16_t m = calModes;
+    if (complete && u == 0)
+        m = 1;
+    else if (complete && u == 2)
+        m = 3;
+    else if (!complete && u == 1)
+        m = 0;
+    else if (!complete && u == 3)
+        m = 2;
+    return withCds(m, cdsOn);
+}
+
+std::int16_t CalModesAfterTransmission(std::int16_t calModes, bool complete, bool cdsOn)
+{
+    const int u = calModes % 10;
+    std::int16_t m = calModes;
+    if (complete && u == 0)
+        m = 2;
+    else if (complete && u == 1)
+        m = 3;
+    else if (!complete && u == 2)
+        m = 0;
+    else if (!complete && u == 3)
+        m = 1;
+    return withCds(m, cdsOn);
+}
+
+} // namespace orbilan::cal

@@ -1,0 +1,71 @@
+// orbilan-cli session: the main window model driven line by line. Each
+// command line gets exactly one answer line ("ok", "ok VALUE", "error
+// REASON"), preceded by one "> " line per dialog the command caused.
+#pragma once
+
+#include <functional>
+#include <istream>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/user_input.h"
+#include "cli/session_platform.h"
+#include "cli/session_protocol.h"
+
+namespace orbilan::cli {
+
+// What the session needs from the simulated instrument; empty functions when
+// the session drives a real one.
+struct SimulatorHooks {
+    // Connects a device; returns why it could not, or "".
+    std::function<std::string(const std::string& spec)> setDut;
+    // Sees each message box text before it is answered (auto-follow).
+    std::function<void(const std::string& text)> prompt;
+    // A calibration procedure ended (auto-follow reconnects the device).
+    std::function<void()> calibrationDone;
+};
+
+class Session {
+public:
+    Session(std::ostream& out, app::ProgramOptions options, SimulatorHooks simulator = {});
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Handles one input line. False once the session is over (quit, or the
+    // program ended); later lines must be ignored.
+    bool handleLine(std::string line);
+    // Handles lines until the input ends or the session is over; the exit status.
+    int run(std::istream& in);
+
+    app::MainWindow& window() { return *window_; }
+    SessionPlatform& platform() { return platform_; }
+
+private:
+    // The answer line of one command.
+    std::string execute(const SessionCommand& command);
+    std::string get(const std::string& name);
+    std::string getProperty(const std::string& object, const std::string& property);
+    std::string writeCanvas(const std::string& path);
+    // Runs the "after" commands whose count of measured points has run out.
+    void pointMeasured();
+
+    struct Deferred {
+        int remaining = 0;
+        std::string line;
+    };
+
+    std::ostream& out_;
+    SessionPlatform platform_;
+    SimulatorHooks simulator_;
+    std::unique_ptr<app::MainWindow> window_;
+    std::unique_ptr<app::UserInput> input_;
+    std::vector<Deferred> deferred_;
+    bool started_ = false;
+    bool over_ = false;
+};
+
+} // namespace orbilan::cli

@@ -1,0 +1,77 @@
+#include "cli/session_platform.h"
+
+#include <chrono>
+#include <ctime>
+#include <thread>
+
+#include "cli/session_protocol.h"
+
+namespace orbilan::cli {
+
+SessionPlatform::SessionPlatform(std::ostream& out) : out_(out)
+{
+    onDialog = [this](const ui::DialogRecord& dialog) {
+        out_ << (dialog.answered ? "> " : "> unanswered ") << describeDialog(dialog) << '\n' << std::flush;
+    };
+}
+
+ui::MsgResult SessionPlatform::messageBox(const std::string& text, ui::MsgButtons buttons, ui::MsgIcon icon,
+                                          const std::string& title)
+{
+    if (beforeMessage)
+        beforeMessage(text);
+    return ScriptedPlatform::messageBox(text, buttons, icon, title);
+}
+
+void SessionPlatform::sleepMs(int ms)
+{
+    ScriptedPlatform::sleepMs(ms);
+    if (realSleep && ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+ui::DateTimeText SessionPlatform::now()
+{
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    char date[32];
+    char time[32];
+    std::strftime(date, sizeof date, "%d/%m/%Y", &local);
+    std::strftime(time, sizeof time, "%H:%M", &local);
+    return {date, time};
+}
+
+bool SessionPlatform::printPage(const ui::PrintPage&) { return false; }
+
+std::string describeDialog(const ui::DialogRecord& d)
+{
+    std::string s;
+    // The recorded answer is "text X" / "file X" with X bare: quote X.
+    auto answer = [&d]() {
+        for (const char* kind : {"text ", "file "}) {
+            const std::string prefix = kind;
+            if (d.answer.compare(0, prefix.size(), prefix) == 0)
+                return prefix + quoteText(d.answer.substr(prefix.size()));
+        }
+        return d.answer;
+    };
+    switch (d.kind) {
+    case ui::DialogRecord::Kind::Message:
+        s = "message " + quoteText(d.title) + " " + quoteText(d.text) + " " + ui::buttonsName(d.buttons);
+        if (d.icon != ui::MsgIcon::None)
+            s += std::string(" ") + ui::iconName(d.icon);
+        break;
+    case ui::DialogRecord::Kind::Input:
+        s = "input " + quoteText(d.title) + " " + quoteText(d.text) + " default " + quoteText(d.defaultText);
+        break;
+    case ui::DialogRecord::Kind::OpenFile:
+    case ui::DialogRecord::Kind::SaveFile:
+        s = std::string(d.kind == ui::DialogRecord::Kind::OpenFile ? "open " : "save ") + quoteText(d.title)
+            + " filter " + quoteText(d.filter) + " name " + quoteText(d.defaultText);
+        break;
+    }
+    return s + " -> " + answer();
+}
+
+} // namespace orbilan::cli

@@ -1,0 +1,38 @@
+// The session's line protocol: one command per line in, one answer per line
+// out. Texts travel in double quotes with C escapes (\" \\ \r \n \t, and \xHH
+// for any other byte), so a message with carriage returns stays on one line.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "ui/scripted_platform.h"
+
+namespace orbilan::cli {
+
+struct SessionCommand {
+    enum class Verb { Start, Answer, Click, Type, Key, Choose, Focus, Leave, After, Get, Canvas, Sim, Quit };
+    Verb verb = Verb::Quit;
+    std::string name;   // click, type, key, choose, focus, leave, get
+    std::string text;   // type, key, choose; the path of canvas; the spec of sim
+    ui::Answer answer;  // answer
+    int count = 0;      // after: measured points to wait
+    std::string then;   // after: the command line to run then (already checked)
+};
+
+struct ParsedLine {
+    std::optional<SessionCommand> command; // empty for a blank or comment line, or an error
+    std::string error;                     // why the line was refused
+    bool isError() const { return !error.empty(); }
+};
+
+// Blank lines and lines starting with '#' are no command.
+ParsedLine parseSessionLine(const std::string& line);
+
+// "text" with the escapes above; bytes of valid UTF-8 characters pass as they are.
+std::string quoteText(const std::string& text);
+// Reads one quoted text starting at line[pos] (which must be '"'); pos ends
+// after the closing quote. Nullopt with `error` set when malformed.
+std::optional<std::string> readQuoted(const std::string& line, std::size_t& pos, std::string& error);
+
+} // namespace orbilan::cli

@@ -1,0 +1,445 @@
+#include "sim/network.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <memory>
+#include <numbers>
+#include <sstream>
+
+namespace orbilan::sim {
+
+namespace {
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string lower(std::string_view s)
+{
+    std::string out(s);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    return out;
+}
+
+bool endsWithNoCase(std::string_view s, std::string_view tail)
+{
+    return s.size() >= tail.size() && lower(s.substr(s.size() - tail.size())) == tail;
+}
+
+std::optional<double> parsePlainNumber(std::string_view text)
+{
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    double value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// A lumped element: R, L and C in series or in parallel; an absent part is
+// simply not there (a series circuit without C has no capacitor in it).
+struct Lumped {
+    std::optional<double> r, l, c; // ohm, henry, farad
+    bool parallel = false;
+};
+
+// An impedance that may be an ideal open or short, so that a series C at 0 Hz
+// or a parallel L at 0 Hz come out exact instead of as a division by zero.
+struct Immittance {
+    enum Kind { Finite, Open, Short } kind = Finite;
+    Cx z;
+};
+
+Immittance immittanceAt(const Lumped& e, double hz)
+{
+    const double w = 2 * std::numbers::pi * hz;
+    if (!e.parallel) {
+        Cx z = e.r.value_or(0.0) + Cx(0, w * e.l.value_or(0.0));
+        if (e.c) {
+            if (w * *e.c == 0)
+                return {Immittance::Open, {}};
+            z += 1.0 / Cx(0, w * *e.c);
+        }
+        return {Immittance::Finite, z};
+    }
+    Cx y = 0;
+    if (e.r) {
+        if (*e.r == 0)
+            return {Immittance::Short, {}};
+        y += 1.0 / *e.r;
+    }
+    if (e.l) {
+        if (w * *e.l == 0)
+            return {Immittance::Short, {}};
+        y += 1.0 / Cx(0, w * *e.l);
+    }
+    y += Cx(0, w * e.c.value_or(0.0));
+    if (y == Cx(0))
+        return {Immittance::Open, {}};
+    return {Immittance::Finite, 1.0 / y};
+}
+
+Cx gammaOf(const Immittance& z)
+{
+    switch (z.kind) {
+    case Immittance::Open: return 1.0;
+    case Immittance::Short: return -1.0;
+    default: return (z.z - BenchOhms) / (z.z + BenchOhms);
+    }
+}
+
+// S21 of an impedance in series between two 50-ohm ports.
+Cx seriesS21(const Immittance& z)
+{
+    switch (z.kind) {
+    case Immittance::Open: return 0.0;
+    case Immittance::Short: return 1.0;
+    default: return 2 * BenchOhms / (2 * BenchOhms + z.z);
+    }
+}
+
+// S21 of an impedance from the line to ground between two 50-ohm ports.
+Cx shuntS21(const Immittance& z)
+{
+    switch (z.kind) {
+    case Immittance::Open: return 1.0;
+    case Immittance::Short: return 0.0;
+    default: return 2.0 * z.z / (2.0 * z.z + BenchOhms);
+    }
+}
+
+// "R=10,L=1u,C=100p,topology=series"; allowed names the keys this kind takes.
+bool parseLumped(std::string_view text, bool allowTopology, Lumped& out, std::string& error)
+{
+    bool seen[4] = {false, false, false, false};
+    while (!text.empty()) {
+        std::size_t comma = text.find(',');
+        std::string_view item = trim(text.substr(0, comma));
+        text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+        std::size_t eq = item.find('=');
+        if (eq == std::string_view::npos) {
+            error = "expected name=value, found \"" + std::string(item) + "\"";
+            return false;
+        }
+        std::string key = lower(trim(item.substr(0, eq)));
+        std::string_view value = trim(item.substr(eq + 1));
+        int slot = key == "r" ? 0 : key == "l" ? 1 : key == "c" ? 2 : key == "topology" ? 3 : -1;
+        if (slot < 0 || (slot == 3 && !allowTopology)) {
+            error = "unknown parameter \"" + key + "\"";
+            return false;
+        }
+        if (seen[slot]) {
+            error = "parameter \"" + key + "\" given twice";
+            return false;
+        }
+        seen[slot] = true;
+        if (slot == 3) {
+            std::string t = lower(value);
+            if (t != "series" && t != "parallel") {
+                error = "topology must be series or parallel";
+                return false;
+            }
+            out.parallel = t == "parallel";
+            continue;
+        }
+        auto number = parseSiValue(value);
+        if (!number) {
+            error = "\"" + std::string(value) + "\" is not a value (number with optional p n u m k M G)";
+            return false;
+        }
+        if (*number < 0) {
+            error = "parameter \"" + key + "\" must not be negative";
+            return false;
+        }
+        (slot == 0 ? out.r : slot == 1 ? out.l : out.c) = *number;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<double> parseSiValue(std::string_view text)
+{
+    text = trim(text);
+    if (text.empty())
+        return std::nullopt;
+    double scale = 1;
+    switch (text.back()) {
+    case 'p': scale = 1e-12; break;
+    case 'n': scale = 1e-9; break;
+    case 'u': scale = 1e-6; break;
+    case 'm': scale = 1e-3; break;
+    case 'k': scale = 1e3; break;
+    case 'M': scale = 1e6; break;
+    case 'G': scale = 1e9; break;
+    default: break;
+    }
+    if (scale != 1)
+        text.remove_suffix(1);
+    auto value = parsePlainNumber(text);
+    if (!value)
+        return std::nullopt;
+    return *value * scale;
+}
+
+bool parseTouchstone(std::istream& in, int ports, Touchstone& out, std::string& error)
+{
+    const std::size_t perPoint = 1 + 2 * static_cast<std::size_t>(ports * ports);
+    double unit = 1e9;
+    enum { DB, MA, RI } format = MA;
+    double reference = BenchOhms;
+    bool optionsSeen = false;
+    bool noiseSection = false;
+    std::vector<double> pending;
+    out = Touchstone{};
+    out.ports = ports;
+
+    std::string line;
+    int lineNo = 0;
+    while (!noiseSection && std::getline(in, line)) {
+        ++lineNo;
+        std::string_view rest(line);
+        if (auto bang = rest.find('!'); bang != std::string_view::npos)
+            rest = rest.substr(0, bang);
+        rest = trim(rest);
+        if (rest.empty())
+            continue;
+        std::istringstream tokens{std::string(rest)};
+        std::string token;
+        const std::string where = "line " + std::to_string(lineNo) + ": ";
+        if (rest.front() == '[') {
+            error = where + "Touchstone 2 keywords are not supported; save the data in version 1 form";
+            return false;
+        }
+        if (rest.front() == '#') {
+            if (optionsSeen)
+                continue; // only the first option line counts
+            optionsSeen = true;
+            tokens.get();
+            while (tokens >> token) {
+                std::string t = lower(token);
+                if (t == "hz") unit = 1;
+                else if (t == "khz") unit = 1e3;
+                else if (t == "mhz") unit = 1e6;
+                else if (t == "ghz") unit = 1e9;
+                else if (t == "db") format = DB;
+                else if (t == "ma") format = MA;
+                else if (t == "ri") format = RI;
+                else if (t == "s") continue;
+                else if (t == "y" || t == "z" || t == "h" || t == "g") {
+                    error = where + "only S parameters are supported";
+                    return false;
+                } else if (t == "r") {
+                    std::string value;
+                    auto r = (tokens >> value) ? parsePlainNumber(value) : std::nullopt;
+                    if (!r || *r <= 0) {
+                        error = where + "the reference impedance must be a positive number";
+                        return false;
+                    }
+                    reference = *r;
+                } else {
+                    error = where + "unknown option \"" + token + "\"";
+                    return false;
+                }
+            }
+            continue;
+        }
+        bool firstToken = true;
+        while (tokens >> token) {
+            auto value = parsePlainNumber(token);
+            if (!value) {
+                error = where + "\"" + token + "\" is not a number";
+                return false;
+            }
+            // Two-port files of version 1 may end with noise parameters; they
+            // start where the frequency stops rising.
+            if (firstToken && pending.empty() && ports == 2 && !out.hz.empty() &&
+                *value * unit <= out.hz.back()) {
+                noiseSection = true;
+                break;
+            }
+            firstToken = false;
+            pending.push_back(*value);
+            if (pending.size() == perPoint) {
+                double hz = pending[0] * unit;
+                if (hz < 0 || (!out.hz.empty() && hz <= out.hz.back())) {
+                    error = where + "frequencies must rise from point to point";
+                    return false;
+                }
+                std::array<Cx, 4> s{};
+                for (int k = 0; k < ports * ports; ++k) {
+                    double a = pending[1 + 2 * k], b = pending[2 + 2 * k];
+                    if (format == RI)
+                        s[k] = Cx(a, b);
+                    else
+                        s[k] = std::polar(format == MA ? a : std::pow(10.0, a / 20), b * std::numbers::pi / 180);
+                }
+                out.hz.push_back(hz);
+                out.s.push_back(s);
+                pending.clear();
+            }
+        }
+    }
+    if (!pending.empty()) {
+        error = "the last data point is incomplete (" + std::to_string(perPoint) + " numbers per point)";
+        return false;
+    }
+    if (out.hz.empty()) {
+        error = "no data points";
+        return false;
+    }
+    // Renormalise to the bench's 50 ohm: S' = (S - gI)(I - gS)^-1 with
+    // g = (50 - R)/(50 + R); the two factors commute, so the order is free.
+    if (reference != BenchOhms) {
+        const double g = (BenchOhms - reference) / (BenchOhms + reference);
+        for (auto& s : out.s) {
+            if (ports == 1) {
+                s[S11] = (s[S11] - g) / (1.0 - g * s[S11]);
+                continue;
+            }
+            Cx a11 = s[S11] - g, a12 = s[S12], a21 = s[S21], a22 = s[S22] - g;
+            Cx b11 = 1.0 - g * s[S11], b12 = -g * s[S12], b21 = -g * s[S21], b22 = 1.0 - g * s[S22];
+            Cx det = b11 * b22 - b12 * b21;
+            Cx i11 = b22 / det, i12 = -b12 / det, i21 = -b21 / det, i22 = b11 / det;
+            s[S11] = a11 * i11 + a12 * i21;
+            s[S12] = a11 * i12 + a12 * i22;
+            s[S21] = a21 * i11 + a22 * i21;
+            s[S22] = a21 * i12 + a22 * i22;
+        }
+    }
+    return true;
+}
+
+bool readTouchstone(const std::string& path, int ports, Touchstone& out, std::string& error)
+{
+    std::ifstream in(path);
+    if (!in) {
+        error = "cannot open " + path;
+        return false;
+    }
+    if (!parseTouchstone(in, ports, out, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+Cx touchstoneAt(const Touchstone& data, TouchstoneParam which, double hz)
+{
+    const auto& f = data.hz;
+    if (hz <= f.front())
+        return data.s.front()[which];
+    if (hz >= f.back())
+        return data.s.back()[which];
+    std::size_t hi = static_cast<std::size_t>(std::upper_bound(f.begin(), f.end(), hz) - f.begin());
+    std::size_t lo = hi - 1;
+    double t = (hz - f[lo]) / (f[hi] - f[lo]);
+    return data.s[lo][which] + (data.s[hi][which] - data.s[lo][which]) * t;
+}
+
+bool parseDevice(std::string_view spec, Device& out, std::string& error)
+{
+    std::string_view text = trim(spec);
+    Device device;
+    device.text = std::string(text);
+
+    if (endsWithNoCase(text, ".s1p") || endsWithNoCase(text, ".s2p")) {
+        const int ports = endsWithNoCase(text, ".s1p") ? 1 : 2;
+        auto data = std::make_shared<Touchstone>();
+        if (!readTouchstone(std::string(text), ports, *data, error))
+            return false;
+        device.path = ports == 1 ? Path::Reflection : Path::Transmission;
+        const TouchstoneParam which = ports == 1 ? S11 : S21;
+        device.response = [data, which](double hz) { return touchstoneAt(*data, which, hz); };
+        out = std::move(device);
+        return true;
+    }
+
+    std::size_t colon = text.find(':');
+    const std::string head = lower(trim(text.substr(0, colon)));
+    std::string_view rest = colon == std::string_view::npos ? std::string_view() : trim(text.substr(colon + 1));
+    const bool hasRest = colon != std::string_view::npos;
+
+    auto fixed = [&](Path path, Cx value) {
+        if (hasRest) {
+            error = "\"" + head + "\" takes no parameters";
+            return false;
+        }
+        device.path = path;
+        device.response = [value](double) { return value; };
+        out = std::move(device);
+        return true;
+    };
+    if (head == "open")
+        return fixed(Path::Reflection, 1.0);
+    if (head == "short")
+        return fixed(Path::Reflection, -1.0);
+    if (head == "thru")
+        return fixed(Path::Transmission, 1.0);
+    if (head == "isolation")
+        return fixed(Path::Transmission, 0.0);
+
+    if (head == "load") {
+        // The calibration's load model: R in series with L, the pair shunted by C.
+        Lumped parts;
+        if (hasRest && !parseLumped(rest, false, parts, error))
+            return false;
+        const double r = parts.r.value_or(BenchOhms), l = parts.l.value_or(0), c = parts.c.value_or(0);
+        device.path = Path::Reflection;
+        device.response = [r, l, c](double hz) {
+            const double w = 2 * std::numbers::pi * hz;
+            const Cx zs(r, w * l);
+            if (zs == Cx(0))
+                return Cx(-1.0);
+            const Cx y = 1.0 / zs + Cx(0, w * c);
+            return (1.0 - BenchOhms * y) / (1.0 + BenchOhms * y);
+        };
+        out = std::move(device);
+        return true;
+    }
+
+    if (head == "refl" || head == "trans") {
+        int kind = 0; // 0 one-port, 1 series two-port, 2 shunt two-port
+        if (head == "trans") {
+            std::size_t colon2 = rest.find(':');
+            const std::string how = lower(trim(rest.substr(0, colon2)));
+            if (how != "series" && how != "shunt") {
+                error = "trans needs series: or shunt:, e.g. trans:series:R=100";
+                return false;
+            }
+            kind = how == "series" ? 1 : 2;
+            rest = colon2 == std::string_view::npos ? std::string_view() : rest.substr(colon2 + 1);
+        }
+        Lumped parts;
+        if (!parseLumped(rest, true, parts, error))
+            return false;
+        if (!parts.r && !parts.l && !parts.c) {
+            error = "give at least one of R, L, C";
+            return false;
+        }
+        device.path = kind == 0 ? Path::Reflection : Path::Transmission;
+        device.response = [parts, kind](double hz) {
+            const Immittance z = immittanceAt(parts, hz);
+            return kind == 0 ? gammaOf(z) : kind == 1 ? seriesS21(z) : shuntS21(z);
+        };
+        out = std::move(device);
+        return true;
+    }
+
+    error = text.empty() ? "no device given"
+                         : "unknown device \"" + std::string(text) +
+                               "\" (open, short, load, thru, isolation, refl:..., trans:series:..., "
+                               "trans:shunt:..., or a .s1p/.s2p file)";
+    return false;
+}
+
+} // namespace orbilan::sim
