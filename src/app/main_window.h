@@ -249,7 +249,6 @@ private:
     // The value buttons and their lists.
     void openValueList(const std::string& button, const std::string& list);
     void closeValueList(const std::string& button, const std::string& list);
-    void valueListKey(const std::string& list, ui::EventArgs& args);
     void applyStepsList();
     void applyWaitList();
     void applyAveragesList();
@@ -281,6 +280,26 @@ private:
 
     // ------------------------------------------- private helpers of main_window_display.cpp
     // (display area)
+    // The converted pair of a point for the present display code.
+    Complex plottedPair(Complex pair);
+    bool markersShown();
+    // Removes the dots and closes the marker panel.
+    void closeMarkerPanel();
+    // A valid calibration for the present mode.
+    bool instrumentReady() const;
+    // Box 0..5: Y1 top, per division, bottom, then Y2 likewise.
+    void scaleButtonClick(int box);
+    void scaleBoxKeyPress(int box, ui::EventArgs& args);
+    void applyScaleEntry(int box, bool fromList);
+    // Reconciles the entered values of one axis (1 or 2) into its scale;
+    // false when they were incompatible and the refresh must stop there.
+    bool reconcileAxis(int axis, bool markersOn);
+    void showBars(double y1, double y2);
+    void drawBar(display::Canvas& bar, float bottom, float top, double value, ui::Rgb colour);
+    std::string numberText(double v);
+    std::string frequencyText(std::int32_t hz);
+    // The display code in force when the chooser opened.
+    std::int16_t codeBeforeChooser_ = 0;
 
     // ------------------------------------------- private helpers of main_window_print.cpp
     // (print area)
