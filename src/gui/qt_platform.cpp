@@ -50,6 +50,7 @@ ui::MsgResult QtPlatform::messageBox(const std::string& text, ui::MsgButtons but
     if (standIn_)
         return standIn_->messageBox(text, buttons, icon, title);
     QueueHold hold(queue_);
+    ActionQueue::Yield yield(queue_);
     QMessageBox box(parent_);
     box.setObjectName(QStringLiteral("orbilanMessage"));
     box.setWindowTitle(qs(title));
@@ -91,6 +92,7 @@ std::optional<std::string> QtPlatform::inputBox(const std::string& prompt, const
     if (standIn_)
         return standIn_->inputBox(prompt, title, defaultText);
     QueueHold hold(queue_);
+    ActionQueue::Yield yield(queue_);
     QInputDialog dialog(parent_);
     dialog.setObjectName(QStringLiteral("orbilanInput"));
     dialog.setInputMode(QInputDialog::TextInput);
@@ -111,6 +113,7 @@ std::optional<std::string> QtPlatform::fileDialog(const ui::FileDialogRequest& r
         return chosen;
     }
     QueueHold hold(queue_);
+    ActionQueue::Yield yield(queue_);
     const QtFileFilters filters = toQtFilters(request.filter);
     QFileDialog dialog(parent_, qs(request.title), lastFolder_);
     dialog.setObjectName(QStringLiteral("orbilanFileDialog"));
@@ -140,6 +143,7 @@ void QtPlatform::processEvents()
 {
     if (beforeEvents)
         beforeEvents();
+    ActionQueue::Yield yield(queue_);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     sinceRepaint_.restart();
 }
@@ -197,6 +201,7 @@ bool QtPlatform::printPage(const ui::PrintPage& page)
     if (standIn_)
         return standIn_->printPage(page);
     QueueHold hold(queue_);
+    ActionQueue::Yield yield(queue_);
     QPrinter printer(QPrinter::HighResolution);
     const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
     if (!defaultPrinter.isNull())
