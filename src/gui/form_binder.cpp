@@ -258,6 +258,10 @@ QWidget* FormBinder::makeWidget(Bound& b, QWidget* host)
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setCompleter(nullptr);
+        // Qt picks the entry matching the typed text whenever the field loses
+        // the focus (a drop-down opening included); the program applies a
+        // list's text itself when it is left, and a choice is a click only.
+        QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, nullptr, nullptr);
         combo->setMaxVisibleItems(12);
         w = combo;
         break;
@@ -694,8 +698,10 @@ bool FormBinder::keyPressed(const std::string& key, QWidget* widget, QKeyEvent* 
     if (!takesText && !controls_.hasHandler(c->name(), ui::Event::KeyPress))
         return false;
     const int typed = typedCharacter(event);
-    // Control characters other than these are the desktop's shortcuts (copy, paste).
-    if (typed < 0 || (typed < 32 && typed != 8 && typed != 13 && typed != 27))
+    // Control characters other than these, and keys with Ctrl or Alt, are the
+    // desktop's shortcuts (select all, copy, paste).
+    if (typed < 0 || (typed < 32 && typed != 8 && typed != 13 && typed != 27)
+        || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
         return false;
     // What the user did before this key happens first.
     queue_.drain();

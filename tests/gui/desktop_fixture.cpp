@@ -2,6 +2,8 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -84,7 +86,9 @@ void DesktopTest::click(const QString& objectName)
     ASSERT_NE(w, nullptr) << "no widget " << objectName.toStdString();
     ASSERT_TRUE(w->isVisible()) << objectName.toStdString() << " is hidden";
     ASSERT_TRUE(w->isEnabled()) << objectName.toStdString() << " is disabled";
-    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
+    // Options and check boxes take clicks on their mark and caption only.
+    const bool marked = qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w);
+    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, marked ? QPoint(8, w->height() / 2) : w->rect().center());
     settle();
 }
 
@@ -128,9 +132,10 @@ void DesktopTest::choose(const QString& objectName, const QString& entry)
         const int row = combo->findText(entry);
         ASSERT_GE(row, 0) << "no entry " << entry.toStdString();
         combo->showPopup();
+        QCoreApplication::processEvents();
         QAbstractItemView* view = combo->view();
-        const QRect r = view->visualRect(view->model()->index(row, 0));
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+        view->setCurrentIndex(view->model()->index(row, 0));
+        QTest::keyClick(view, Qt::Key_Return);
     } else {
         FAIL() << objectName.toStdString() << " is not a list";
     }
