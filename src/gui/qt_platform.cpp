@@ -122,19 +122,18 @@ std::optional<std::string> QtPlatform::fileDialog(const ui::FileDialogRequest& r
     dialog.setNameFilters(filters.filters);
     const qsizetype first = std::clamp<qsizetype>(request.filterIndex - 1, 0, filters.filters.size() - 1);
     dialog.selectNameFilter(filters.filters[first]);
-    // A name typed without extension gets the one of the chosen filter, so that
-    // the file shows up under that filter when it is opened again.
-    auto applySuffix = [&dialog, &filters](const QString& filter) {
-        const qsizetype i = filters.filters.indexOf(filter);
-        dialog.setDefaultSuffix(i >= 0 ? filters.suffixes[i] : QString());
-    };
-    applySuffix(filters.filters[first]);
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, applySuffix);
     if (!request.fileName.empty())
         dialog.selectFile(qs(request.fileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    const QString path = dialog.selectedFiles().constFirst();
+    // A name typed without extension gets the one of the chosen filter, so that
+    // the file shows up under that filter when it is opened again.
+    QString path = dialog.selectedFiles().constFirst();
+    if (request.save && QFileInfo(path).suffix().isEmpty()) {
+        const qsizetype chosen = filters.filters.indexOf(dialog.selectedNameFilter());
+        if (chosen >= 0 && !filters.suffixes[chosen].isEmpty())
+            path += QLatin1Char('.') + filters.suffixes[chosen];
+    }
     lastFolder_ = QFileInfo(path).absolutePath();
     return ss(QDir::toNativeSeparators(path));
 }
