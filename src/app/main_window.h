@@ -29,6 +29,9 @@ class Canvas;
 }
 namespace orbilan::instrument {
 class Instrument;
+struct LinkStatus;
+struct PortAddress;
+struct AdcFrameBytes;
 }
 
 namespace orbilan::app {
@@ -105,11 +108,16 @@ public:
     void LoadCFG();
     void OrbilanButton_Click();
     void End_Button_Click();
-    void UsbFatal();
+    // "USB Communication error with VNA: aborting program", then the program ends.
+    [[noreturn]] void UsbFatal();
     // Measures point PointIndex at FreqList(PointIndex) into RawPoints(PointIndex).
-    void DDSADC();
+    // False when the point could not be measured (the user was told and
+    // StopSweep is set); RawPoints(PointIndex) is then left as it was.
+    bool DDSADC();
     // Measures points 1..SweepPoints into target, plotting each as it comes.
-    void CalAcquireSweep(PointArray& target);
+    // False when it stopped short (the user was told, StopSweep is set): the
+    // target is then incomplete and must not become a calibration.
+    bool CalAcquireSweep(PointArray& target);
     instrument::Instrument& instrument() { return *instrument_; }
 
     // ---------------------------------------------- main_window_sweep.cpp (sweep)
@@ -207,6 +215,23 @@ private:
 
     // ------------------------------------------- private helpers of main_window_startup.cpp
     // (startup area)
+    friend class ManualForm;
+    // Steps 6 and 7 of the start-up: true when the instrument answered.
+    bool StartTransport();
+    instrument::PortAddress ports() const;
+    // The ADC settings as measure-frame bytes; a vna.ini value a byte cannot
+    // carry is limited, and the user is told once per key.
+    instrument::AdcFrameBytes usbAdcBytes();
+    // Turns a link fault into what the user sees. A missing library and a
+    // failed or silent USB transfer end the program; a stuck parallel ADC is
+    // reported, stops the sweep and gives false. True when all went well.
+    bool linkOk(const instrument::LinkStatus& status);
+    // False, after a message and with the sweep stopped, for a frequency the
+    // synthesisers cannot make on the configured clock.
+    bool frequencyAllowed(std::int32_t hz);
+    // One point at hz the way DDSADC measures it.
+    bool measurePoint(std::int32_t hz, Complex& reading);
+    unsigned limitedKeysTold_ = 0; // bit per vna.ini key already reported as limited
 
     // ------------------------------------------- private helpers of main_window_sweep.cpp
     // (sweep area)
@@ -224,7 +249,6 @@ private:
     // The value buttons and their lists.
     void openValueList(const std::string& button, const std::string& list);
     void closeValueList(const std::string& button, const std::string& list);
-    void valueListKey(const std::string& list, ui::EventArgs& args);
     void applyStepsList();
     void applyWaitList();
     void applyAveragesList();
@@ -256,6 +280,26 @@ private:
 
     // ------------------------------------------- private helpers of main_window_display.cpp
     // (display area)
+    // The converted pair of a point for the present display code.
+    Complex plottedPair(Complex pair);
+    bool markersShown();
+    // Removes the dots and closes the marker panel.
+    void closeMarkerPanel();
+    // A valid calibration for the present mode.
+    bool instrumentReady() const;
+    // Box 0..5: Y1 top, per division, bottom, then Y2 likewise.
+    void scaleButtonClick(int box);
+    void scaleBoxKeyPress(int box, ui::EventArgs& args);
+    void applyScaleEntry(int box, bool fromList);
+    // Reconciles the entered values of one axis (1 or 2) into its scale;
+    // false when they were incompatible and the refresh must stop there.
+    bool reconcileAxis(int axis, bool markersOn);
+    void showBars(double y1, double y2);
+    void drawBar(display::Canvas& bar, float bottom, float top, double value, ui::Rgb colour);
+    std::string numberText(double v);
+    std::string frequencyText(std::int32_t hz);
+    // The display code in force when the chooser opened.
+    std::int16_t codeBeforeChooser_ = 0;
 
     // ------------------------------------------- private helpers of main_window_print.cpp
     // (print area)

@@ -876,7 +876,9 @@ void MainWindow::FillCalInfo()
     }
     for (const char* name : {"SetupStart", "SetupEnd", "SetupSteps", "SetupWait", "SetupAvg"})
         c(name).setCaption("None");
-    c("GDstep").setText("None");
+    // The aperture is a setting of its own, shown in group-delay mode whether
+    // or not a calibration applies; the aperture window writes it here too.
+    c("GDstep").setText(num(sweep.GdApertureHz));
     panel.setCaption(NoCalibrationCaption);
 }
 

@@ -44,6 +44,10 @@ constexpr int DisplaySmith = 16;
 const char* fieldBox(int field) { return field == 1 ? "F1text" : "F2text"; }
 const char* fieldUnits(int field) { return field == 1 ? "F1units" : "F2units"; }
 
+// The value lists take digits only: a value is picked or typed, never edited
+// character by character (Backspace is discarded too).
+bool valueListTakesKey(int key) { return key >= '0' && key <= '9'; }
+
 } // namespace
 
 // ================================================================ controls
@@ -203,13 +207,13 @@ void MainWindow::setupSweep()
                 (this->*apply)();
         });
         if (list != "ADCModeList")
-            u.on(list, Event::KeyPress, [this, list, apply](Args& a) {
-                if (a.key == 13) {
+            u.on(list, Event::KeyPress, [this, apply](Args& a) {
+                if (a.key == 13) { // Enter chooses
                     a.key = 0;
                     (this->*apply)();
-                    return;
+                } else if (!valueListTakesKey(a.key)) {
+                    a.key = 0;
                 }
-                valueListKey(list, a);
             });
     }
 
@@ -447,13 +451,6 @@ void MainWindow::closeValueList(const std::string& button, const std::string& li
 {
     c(list).setVisible(false);
     c(button).setVisible(true);
-}
-
-void MainWindow::valueListKey(const std::string& /*list*/, ui::EventArgs& args)
-{
-    // Digits only: a value is picked or typed, never edited character by character.
-    if (args.key < '0' || args.key > '9')
-        args.key = 0;
 }
 
 namespace {

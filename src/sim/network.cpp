@@ -29,6 +29,18 @@ std::string lower(std::string_view s)
     return out;
 }
 
+// "text" in quotes. (Built by appending: GCC 12 warns falsely about
+// "literal" + std::string.)
+std::string quoted(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    out += text;
+    out += '"';
+    return out;
+}
+
 bool endsWithNoCase(std::string_view s, std::string_view tail)
 {
     return s.size() >= tail.size() && lower(s.substr(s.size() - tail.size())) == tail;
@@ -127,18 +139,18 @@ bool parseLumped(std::string_view text, bool allowTopology, Lumped& out, std::st
         text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
         std::size_t eq = item.find('=');
         if (eq == std::string_view::npos) {
-            error = "expected name=value, found \"" + std::string(item) + "\"";
+            error = "expected name=value, found " + quoted(item);
             return false;
         }
         std::string key = lower(trim(item.substr(0, eq)));
         std::string_view value = trim(item.substr(eq + 1));
         int slot = key == "r" ? 0 : key == "l" ? 1 : key == "c" ? 2 : key == "topology" ? 3 : -1;
         if (slot < 0 || (slot == 3 && !allowTopology)) {
-            error = "unknown parameter \"" + key + "\"";
+            error = "unknown parameter " + quoted(key);
             return false;
         }
         if (seen[slot]) {
-            error = "parameter \"" + key + "\" given twice";
+            error = "parameter " + quoted(key) + " given twice";
             return false;
         }
         seen[slot] = true;
@@ -153,11 +165,11 @@ bool parseLumped(std::string_view text, bool allowTopology, Lumped& out, std::st
         }
         auto number = parseSiValue(value);
         if (!number) {
-            error = "\"" + std::string(value) + "\" is not a value (number with optional p n u m k M G)";
+            error = quoted(value) + " is not a value (number with optional p n u m k M G)";
             return false;
         }
         if (*number < 0) {
-            error = "parameter \"" + key + "\" must not be negative";
+            error = "parameter " + quoted(key) + " must not be negative";
             return false;
         }
         (slot == 0 ? out.r : slot == 1 ? out.l : out.c) = *number;
@@ -247,7 +259,7 @@ bool parseTouchstone(std::istream& in, int ports, Touchstone& out, std::string& 
                     }
                     reference = *r;
                 } else {
-                    error = where + "unknown option \"" + token + "\"";
+                    error = where + "unknown option " + quoted(token);
                     return false;
                 }
             }
@@ -257,7 +269,7 @@ bool parseTouchstone(std::istream& in, int ports, Touchstone& out, std::string& 
         while (tokens >> token) {
             auto value = parsePlainNumber(token);
             if (!value) {
-                error = where + "\"" + token + "\" is not a number";
+                error = where + quoted(token) + " is not a number";
                 return false;
             }
             // Two-port files of version 1 may end with noise parameters; they
@@ -371,7 +383,7 @@ bool parseDevice(std::string_view spec, Device& out, std::string& error)
 
     auto fixed = [&](Path path, Cx value) {
         if (hasRest) {
-            error = "\"" + head + "\" takes no parameters";
+            error = quoted(head) + " takes no parameters";
             return false;
         }
         device.path = path;
@@ -436,8 +448,8 @@ bool parseDevice(std::string_view spec, Device& out, std::string& error)
     }
 
     error = text.empty() ? "no device given"
-                         : "unknown device \"" + std::string(text) +
-                               "\" (open, short, load, thru, isolation, refl:..., trans:series:..., "
+                         : "unknown device " + quoted(text) +
+                               " (open, short, load, thru, isolation, refl:..., trans:series:..., "
                                "trans:shunt:..., or a .s1p/.s2p file)";
     return false;
 }

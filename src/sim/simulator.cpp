@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <numbers>
 #include <thread>
 
@@ -123,7 +122,7 @@ double Gaussian::next()
 
 Simulator::Simulator()
 {
-    adc_.sampler = [this] { return sampleVolts(); };
+    adc_.sampler = [this] { return sampleVolts(adcNoise_); };
     reset();
 }
 
@@ -135,7 +134,7 @@ void Simulator::reset()
     noiseOn_ = true;
     autoFollow_ = true;
     faults_ = Faults{};
-    noise_.seed(1);
+    setSeed(1);
     std::string error;
     parseDevice(DefaultDevice, configured_, error);
     connected_ = configured_;
@@ -176,7 +175,7 @@ void Simulator::configureFromEnvironment()
     if (const char* v = std::getenv("KESP_SIM_SEED"); v && *v) {
         std::uint64_t seed = 0;
         if (parseUnsigned(v, seed))
-            noise_.seed(seed);
+            setSeed(seed);
         else
             warn("KESP_SIM_SEED", v, "not a whole number");
     }
@@ -372,10 +371,19 @@ double Simulator::detectorVolts() const
     return DetectorOffsetVolts + std::real(m * std::polar(1.0, -phase));
 }
 
-double Simulator::sampleVolts()
+double Simulator::sampleVolts(Gaussian& noise)
 {
     const double v = detectorVolts();
-    return noiseOn_ ? v + DetectorNoiseVolts * noise_.next() : v;
+    return noiseOn_ ? v + DetectorNoiseVolts * noise.next() : v;
+}
+
+void Simulator::setSeed(std::uint64_t seed)
+{
+    // Separate streams: status frames may take a port-level conversion at
+    // moments that depend on real time, which must not shift the noise of
+    // the firmware's measurements.
+    adcNoise_.seed(seed);
+    firmwareNoise_.seed(seed ^ 0x6A09E667F3BCC909ull);
 }
 
 void Simulator::prompt(const char* text)
@@ -446,10 +454,10 @@ std::uint16_t Simulator::portIn(std::uint16_t port)
     if (faults_.noInstrument)
         return 0x00;
     const double t = now();
-    if (timeScale_ > 0 && adc_.converting(t) && !faults_.adcStuck) {
+    if (timeScale_ > 0 && adc_.converting(t)) {
         // The program polls without pause; sleeping a little per poll keeps a
         // real-time run from spinning a core.
-        sleepUntil(std::min(adc_.conversionEnd(), t + 200e-6));
+        sleepUntil(faults_.adcStuck ? t + 200e-6 : std::min(adc_.conversionEnd(), t + 200e-6));
     }
     return adc_.dataOut(now()) ? 0x80 : 0x00;
 }
@@ -501,7 +509,7 @@ void Simulator::firmwareCommand(const std::uint8_t* f)
     std::vector<std::uint32_t> codes;
     codes.reserve(static_cast<std::size_t>(averages));
     for (int i = 0; i < averages; ++i) {
-        codes.push_back(Adc::wordForVolts(sampleVolts()));
+        codes.push_back(Adc::wordForVolts(sampleVolts(firmwareNoise_)));
         adc_.noteConversion(codes.back(), mode);
     }
     const int words = faults_.emptyResult ? 0 : std::min(averages, MaxWordsPerReply);
@@ -549,18 +557,19 @@ int Simulator::usbRead(std::uint8_t* buffer, int capacity)
         return -1;
     if (faults_.readFailIn > 0 && --faults_.readFailIn == 0)
         return -1;
-    std::vector<std::uint8_t> frame;
+    bool result = false;
     if (!replies_.empty()) {
-        sleepUntil(replies_.front().readyAt);
-        if (static_cast<int>(replies_.front().bytes.size()) > capacity)
-            return -1; // an overflow: the frame stays for a read with room
-        frame = std::move(replies_.front().bytes);
-        replies_.pop_front();
-    } else {
-        frame = statusFrame();
-        if (static_cast<int>(frame.size()) > capacity)
-            return -1;
+        // A result still being measured: the firmware answers the read with
+        // a status frame after a short while, as the host's read loop expects.
+        const double due = replies_.front().readyAt;
+        sleepUntil(std::min(due, now() + 0.005));
+        result = now() >= due;
     }
+    std::vector<std::uint8_t> frame = result ? replies_.front().bytes : statusFrame();
+    if (static_cast<int>(frame.size()) > capacity)
+        return -1; // an overflow: a result stays for a read with room
+    if (result)
+        replies_.pop_front();
     std::memcpy(buffer, frame.data(), frame.size());
     ++usbReads_;
     return static_cast<int>(frame.size());
@@ -568,7 +577,9 @@ int Simulator::usbRead(std::uint8_t* buffer, int capacity)
 
 Simulator& simulator()
 {
-    static std::unique_ptr<Simulator> instance = std::make_unique<Simulator>();
+    // Never destroyed: other libraries' exit-time code (a link library
+    // powering the synthesisers down, say) may still reach the instrument.
+    static Simulator* instance = new Simulator();
     return *instance;
 }
 

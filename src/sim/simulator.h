@@ -71,7 +71,7 @@ public:
     const std::string& connectedText() const { return connected_.text; }
     const std::string& configuredText() const { return configured_.text; }
 
-    void setSeed(std::uint64_t seed) { noise_.seed(seed); }
+    void setSeed(std::uint64_t seed);
     void setNoise(bool on) { noiseOn_ = on; }
     void setTiming(double scale);
     void setAutoFollow(bool on) { autoFollow_ = on; }
@@ -109,7 +109,7 @@ private:
     double now() const;
     void sleepUntil(double t) const;
     void applyLines(std::uint8_t value);
-    double sampleVolts();
+    double sampleVolts(Gaussian& noise);
     void firmwareCommand(const std::uint8_t* frame);
     void dropUnreadResults();
     std::vector<std::uint8_t> statusFrame();
@@ -121,7 +121,8 @@ private:
     bool noiseOn_ = true;
     bool autoFollow_ = true;
     Faults faults_;
-    Gaussian noise_;
+    Gaussian adcNoise_;      // conversions clocked over the port (or port frames)
+    Gaussian firmwareNoise_; // conversions of the firmware's measure commands
 
     Device configured_;
     Device connected_;

@@ -344,8 +344,13 @@ void ControlSet::setFocus(const std::string& key)
     if (focused_ == key)
         return;
     focused_ = key;
-    if (Control* c = findByKey(key))
+    if (Control* c = findByKey(key)) {
+        // A combo box selects its whole text whenever it gets the focus, so
+        // that what is typed next replaces it.
+        if (c->kind() == ControlKind::EditableList)
+            c->setSelection(0, static_cast<int>(c->text().size()));
         notify(*c, Property::Focus);
+    }
 }
 
 void ControlSet::addObserver(ControlObserver* observer) { observers_.push_back(observer); }

@@ -191,6 +191,7 @@ public:
 
     // The control that has the focus (a key), "" for none. Moving the focus
     // runs no handler: front ends report focus events through dispatch().
+    // An editable list that gets the focus has its whole text selected.
     const std::string& focused() const { return focused_; }
     void setFocus(const std::string& key);
 

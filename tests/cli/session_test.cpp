@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "app/manual_form.h"
 #include "cli/session.h"
 
 namespace orbilan::cli {
@@ -165,6 +166,23 @@ TEST_F(SessionTest, ControlPropertiesAndStateValuesReadBack)
               "ok 50\nok 50,1e-31\nok false\nok \"Orbilan for Kesp VNA\"\nok 0,0\n"
               "error index 402 is outside PointData\nerror PointData needs an index: PointData(i)\n"
               "error Z0 has no index\nerror unknown name Nothing\n");
+}
+
+TEST_F(SessionTest, EveryControlAndStateNameOfTheProgramIsReadable)
+{
+    app::MainWindow& w = session.window();
+    std::vector<std::string> lines;
+    for (const std::string& name : w.state().names())
+        lines.push_back("get " + name + (w.state().isArray(name) ? "(1)" : ""));
+    for (ui::ControlSet* set : {&w.controls(), &w.manualForm().controls()})
+        for (const ui::Control* c : set->all())
+            lines.push_back("get " + app::UserInput::nameOf(*set, *c) + ".Visible");
+    ASSERT_GT(lines.size(), 80u);
+    for (const std::string& line : lines) {
+        out.str("");
+        session.handleLine(line);
+        EXPECT_EQ(out.str().rfind("ok ", 0), 0u) << line << ": " << out.str();
+    }
 }
 
 TEST_F(SessionTest, TheSimulatorHearsDevicesAndTheEndOfACalibration)

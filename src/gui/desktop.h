@@ -1,0 +1,80 @@
+// The desktop program put together: the Qt platform, the window model, its
+// main and manual windows, and (on the simulated instrument) the bench window.
+#pragma once
+
+#include <memory>
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include "app/main_window.h"
+#include "gui/action_queue.h"
+#include "gui/bench_window.h"
+#include "gui/qt_platform.h"
+
+namespace orbilan::gui {
+
+class FormBinder;
+
+class Desktop;
+
+// A top-level window showing one window model's form.
+class FormWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    FormWindow(Desktop& desktop, bool mainWindow);
+    QWidget* form() const { return form_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    Desktop& desktop_;
+    bool main_;
+    QWidget* form_;
+};
+
+class Desktop : public QObject {
+    Q_OBJECT
+public:
+    // `dialogStandIn`, when given, answers every dialog and takes the printed
+    // page instead of the screen and the printer (tests, scripted runs).
+    explicit Desktop(app::ProgramOptions options, ui::Platform* dialogStandIn = nullptr);
+    ~Desktop() override;
+
+    // Shows the main window and runs the program's start-up from the event loop.
+    void start();
+
+    app::MainWindow& model() { return *model_; }
+    QtPlatform& platform() { return platform_; }
+    ActionQueue& queue() { return queue_; }
+    FormWindow& mainWindow() { return *main_; }
+    FormWindow& manualWindow() { return *manual_; }
+    FormBinder& mainBinder() { return *mainBinder_; }
+    FormBinder& manualBinder() { return *manualBinder_; }
+    BenchWindow* bench() { return bench_; }
+    bool ended() const { return ended_; }
+
+    // Repaints the plot views and picks up controls the model has added.
+    void refresh();
+
+private:
+    friend class FormWindow;
+    void closeRequested(bool mainWindow);
+    void programEnded();
+
+    QtPlatform platform_;
+    std::unique_ptr<ui::Platform> modelPlatform_; // the platform as the model sees it
+    ActionQueue queue_;
+    std::unique_ptr<app::MainWindow> model_;
+    QPointer<FormWindow> main_;
+    QPointer<FormWindow> manual_;
+    std::unique_ptr<FormBinder> mainBinder_;
+    std::unique_ptr<FormBinder> manualBinder_;
+    QPointer<BenchWindow> bench_;
+    QTimer repaint_;
+    bool ended_ = false;
+};
+
+} // namespace orbilan::gui

@@ -1,0 +1,77 @@
+// orbilan: the desktop program.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include "gui/command_line.h"
+#include "gui/desktop.h"
+#include "gui/qt_text.h"
+
+namespace {
+
+bool hasDisplay()
+{
+    auto set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v && *v;
+    };
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+// The port and USB libraries are loaded by file name; next to the program is
+// where the build and the installation put them.
+std::string libraryFolder()
+{
+    const QString here = QCoreApplication::applicationDirPath();
+    for (const QString& dir : {here, QDir(here).absoluteFilePath(QStringLiteral("../lib/orbilan"))})
+        if (QFileInfo::exists(dir + QStringLiteral("/libinpout32.so"))
+            || QFileInfo::exists(dir + QStringLiteral("/libbrindle.so")))
+            return orbilan::gui::ss(QDir(dir).absolutePath());
+    return {};
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Answered before any window exists, so they work without a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(orbilan::gui::usageText().c_str(), stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("orbilan %s\n", ORBILAN_VERSION_TEXT);
+            return 0;
+        }
+    }
+    if (!hasDisplay()) {
+        std::fputs("orbilan: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+                   "On a machine without a screen, run it on a virtual one:\n"
+                   "  xvfb-run -a orbilan --simulate\n",
+                   stderr);
+        return 1;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orbilan"));
+    QApplication::setApplicationVersion(QStringLiteral(ORBILAN_VERSION_TEXT));
+    QGuiApplication::setDesktopFileName(QStringLiteral("orbilan"));
+
+    const char* simulateVariable = std::getenv("ORBILAN_SIMULATE");
+    orbilan::gui::CommandLine line = orbilan::gui::parseCommandLine(
+        QApplication::arguments().mid(1), simulateVariable && std::strcmp(simulateVariable, "1") == 0);
+    if (!line.error.empty()) {
+        std::fprintf(stderr, "orbilan: %s\n\n%s", line.error.c_str(), orbilan::gui::usageText().c_str());
+        return 2;
+    }
+    line.options.libraryDir = libraryFolder();
+
+    orbilan::gui::Desktop desktop(line.options);
+    desktop.start();
+    return QApplication::exec();
+}

@@ -1,0 +1,221 @@
+#include "gui/qt_platform.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QThread>
+
+#include "gui/action_queue.h"
+#include "gui/file_filter.h"
+#include "gui/page_renderer.h"
+#include "gui/qt_text.h"
+
+namespace orbilan::gui {
+
+namespace {
+
+// Repaints during a wait at most this often; more would only cost time.
+constexpr int RepaintIntervalMs = 15;
+
+QMessageBox::Icon qtIcon(ui::MsgIcon icon)
+{
+    switch (icon) {
+    case ui::MsgIcon::None: return QMessageBox::NoIcon;
+    case ui::MsgIcon::Exclamation: return QMessageBox::Warning;
+    case ui::MsgIcon::Information: return QMessageBox::Information;
+    case ui::MsgIcon::Critical: return QMessageBox::Critical;
+    case ui::MsgIcon::Question: return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+QtPlatform::QtPlatform() : lastFolder_(QDir::currentPath()) { sinceRepaint_.start(); }
+
+ui::MsgResult QtPlatform::messageBox(const std::string& text, ui::MsgButtons buttons, ui::MsgIcon icon,
+                                     const std::string& title)
+{
+    if (standIn_)
+        return standIn_->messageBox(text, buttons, icon, title);
+    QueueHold hold(queue_);
+    QMessageBox box(parent_);
+    box.setObjectName(QStringLiteral("orbilanMessage"));
+    box.setWindowTitle(qs(title));
+    // Texts come from files and from the user as well: never read them as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(shownText(text));
+    box.setIcon(qtIcon(icon));
+    ui::MsgResult closed = ui::MsgResult::Ok;
+    switch (buttons) {
+    case ui::MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+        break;
+    case ui::MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Cancel);
+        closed = ui::MsgResult::Cancel;
+        break;
+    case ui::MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        closed = ui::MsgResult::No;
+        break;
+    }
+    box.exec();
+    switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Ok: return ui::MsgResult::Ok;
+    case QMessageBox::Cancel: return ui::MsgResult::Cancel;
+    case QMessageBox::Yes: return ui::MsgResult::Yes;
+    case QMessageBox::No: return ui::MsgResult::No;
+    default: return closed;
+    }
+}
+
+std::optional<std::string> QtPlatform::inputBox(const std::string& prompt, const std::string& title,
+                                                const std::string& defaultText)
+{
+    if (standIn_)
+        return standIn_->inputBox(prompt, title, defaultText);
+    QueueHold hold(queue_);
+    QInputDialog dialog(parent_);
+    dialog.setObjectName(QStringLiteral("orbilanInput"));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setWindowTitle(qs(title));
+    dialog.setLabelText(shownText(prompt));
+    dialog.setTextValue(qs(defaultText));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return ss(dialog.textValue());
+}
+
+std::optional<std::string> QtPlatform::fileDialog(const ui::FileDialogRequest& request)
+{
+    if (standIn_) {
+        auto chosen = standIn_->fileDialog(request);
+        if (chosen)
+            lastFolder_ = QFileInfo(qs(*chosen)).absolutePath();
+        return chosen;
+    }
+    QueueHold hold(queue_);
+    const QtFileFilters filters = toQtFilters(request.filter);
+    QFileDialog dialog(parent_, qs(request.title), lastFolder_);
+    dialog.setObjectName(QStringLiteral("orbilanFileDialog"));
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters(filters.filters);
+    const qsizetype first = std::clamp<qsizetype>(request.filterIndex - 1, 0, filters.filters.size() - 1);
+    dialog.selectNameFilter(filters.filters[first]);
+    // A name typed without extension gets the one of the chosen filter, so that
+    // the file shows up under that filter when it is opened again.
+    auto applySuffix = [&dialog, &filters](const QString& filter) {
+        const qsizetype i = filters.filters.indexOf(filter);
+        dialog.setDefaultSuffix(i >= 0 ? filters.suffixes[i] : QString());
+    };
+    applySuffix(filters.filters[first]);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, applySuffix);
+    if (!request.fileName.empty())
+        dialog.selectFile(qs(request.fileName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString path = dialog.selectedFiles().constFirst();
+    lastFolder_ = QFileInfo(path).absolutePath();
+    return ss(QDir::toNativeSeparators(path));
+}
+
+void QtPlatform::processEvents()
+{
+    if (beforeEvents)
+        beforeEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    sinceRepaint_.restart();
+}
+
+void QtPlatform::repaintOnly()
+{
+    if (beforeEvents)
+        beforeEvents();
+    // Paint and timers only: the program is in the middle of talking to the
+    // instrument, so no user action may run now.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    sinceRepaint_.restart();
+}
+
+void QtPlatform::sleepMs(int ms)
+{
+    QueueHold hold(queue_);
+    const double wanted = ms * sleepScale_;
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        if (sinceRepaint_.elapsed() >= RepaintIntervalMs)
+            repaintOnly();
+        const double left = wanted - static_cast<double>(waited.nsecsElapsed()) / 1e6;
+        if (left <= 0)
+            break;
+        QThread::usleep(static_cast<unsigned long>(std::min(left, 5.0) * 1000));
+    }
+}
+
+ui::DateTimeText QtPlatform::now()
+{
+    const QDateTime t = QDateTime::currentDateTime();
+    const QLocale locale = QLocale::system();
+    return {ss(locale.toString(t.date(), QLocale::ShortFormat)), ss(locale.toString(t.time(), QLocale::ShortFormat))};
+}
+
+char QtPlatform::decimalSeparator()
+{
+    const QString point = QLocale::system().decimalPoint();
+    if (point.size() == 1 && point[0].unicode() < 0x80)
+        return static_cast<char>(point[0].unicode());
+    return '.';
+}
+
+void QtPlatform::setClipboardImage(const ui::Image& image)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setImage(toQImage(image));
+}
+
+bool QtPlatform::printPage(const ui::PrintPage& page)
+{
+    if (standIn_)
+        return standIn_->printPage(page);
+    QueueHold hold(queue_);
+    QPrinter printer(QPrinter::HighResolution);
+    const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
+    if (!defaultPrinter.isNull())
+        printer.setPrinterName(defaultPrinter.printerName());
+    printer.setDocName(QStringLiteral("Orbilan"));
+    // The dialog opens on the default printer; it also offers printing to a PDF file.
+    QPrintDialog dialog(&printer, parent_);
+    dialog.setObjectName(QStringLiteral("orbilanPrintDialog"));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    return printPageOn(printer, page);
+}
+
+void QtPlatform::endProgram()
+{
+    if (onEndProgram)
+        onEndProgram();
+    else
+        QCoreApplication::quit();
+}
+
+} // namespace orbilan::gui

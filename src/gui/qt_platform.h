@@ -1,0 +1,68 @@
+// The window models' outside world on a Qt desktop: message boxes, the input
+// box, file dialogs, event processing, waits that keep the window painted,
+// the clipboard and the printer.
+#pragma once
+
+#include <functional>
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include "ui/platform.h"
+
+namespace orbilan::gui {
+
+class ActionQueue;
+
+class QtPlatform : public ui::Platform {
+public:
+    QtPlatform();
+
+    // The window dialogs belong to (centred on it, modal to it).
+    void setDialogParent(QWidget* parent) { parent_ = parent; }
+    // The user-action queue: held while a dialog is open or the program waits.
+    void setQueue(ActionQueue* queue) { queue_ = queue; }
+    // When set, dialogs and the printer are answered by this platform instead
+    // of being shown (tests and scripted runs of the desktop program).
+    void setDialogStandIn(ui::Platform* standIn) { standIn_ = standIn; }
+    // Waits are scaled by this factor (0: no waiting at all). Only the
+    // simulated instrument may be hurried; a real one needs its settling time.
+    void setSleepScale(double scale) { sleepScale_ = scale < 0 ? 0 : scale; }
+    double sleepScale() const { return sleepScale_; }
+    // Where the next file dialog opens; it follows the user's last choice.
+    const QString& lastFolder() const { return lastFolder_; }
+    void setLastFolder(const QString& folder) { lastFolder_ = folder; }
+
+    // Run before pending events are processed (the front end asks the plot
+    // views whether their canvas changed).
+    std::function<void()> beforeEvents;
+    // The program has ended: close the windows and leave the event loop.
+    std::function<void()> onEndProgram;
+
+    ui::MsgResult messageBox(const std::string& text, ui::MsgButtons buttons, ui::MsgIcon icon,
+                             const std::string& title) override;
+    std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
+                                        const std::string& defaultText) override;
+    std::optional<std::string> fileDialog(const ui::FileDialogRequest& request) override;
+    void processEvents() override;
+    void sleepMs(int ms) override;
+    ui::DateTimeText now() override;
+    char decimalSeparator() override;
+    void setClipboardImage(const ui::Image& image) override;
+    bool printPage(const ui::PrintPage& page) override;
+    void endProgram() override;
+
+private:
+    void repaintOnly();
+
+    QPointer<QWidget> parent_;
+    ActionQueue* queue_ = nullptr;
+    ui::Platform* standIn_ = nullptr;
+    double sleepScale_ = 1.0;
+    QString lastFolder_;
+    QElapsedTimer sinceRepaint_;
+};
+
+} // namespace orbilan::gui
