@@ -86,7 +86,8 @@ int calibrateCommand(const std::vector<std::string>& args, CommandIo io)
 
 int runCalibrate(const Args& args)
 {
-    return calibrateCommand(args, CommandIo{std::cin, std::cout, std::cerr, isatty(STDERR_FILENO) != 0});
+    return calibrateCommand(args, CommandIo{std::cin, std::cout, std::cerr, isatty(STDERR_FILENO) != 0,
+                                       isatty(STDIN_FILENO) != 0});
 }
 
 } // namespace orbilan::cli

@@ -56,7 +56,7 @@ bool CommandPlatform::askToConnect(const std::string& title, const std::string& 
     err_ << title << ": " << flattened(text) << "\nPress Enter when done, or q and Enter to cancel: " << std::flush;
     std::string answer;
     const bool got = static_cast<bool>(std::getline(in_, answer));
-    if (!got)
+    if (!got || echoLineEnd)
         err_ << '\n';
     if (afterAsking)
         afterAsking();

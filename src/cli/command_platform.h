@@ -32,6 +32,9 @@ public:
     // True when the simulator connects each standard a prompt names: the
     // prompt is then answered OK without asking anyone.
     bool standardsConnectThemselves = false;
+    // Ends the prompt's line after the answer (answers from a pipe are not
+    // echoed by a terminal).
+    bool echoLineEnd = false;
     // Around a question to the terminal (the progress line steps aside).
     std::function<void()> beforeAsking;
     std::function<void()> afterAsking;

@@ -203,7 +203,8 @@ int measureCommand(const std::vector<std::string>& args, CommandIo io)
 
 int runMeasure(const Args& args)
 {
-    return measureCommand(args, CommandIo{std::cin, std::cout, std::cerr, isatty(STDERR_FILENO) != 0});
+    return measureCommand(args, CommandIo{std::cin, std::cout, std::cerr, isatty(STDERR_FILENO) != 0,
+                                       isatty(STDIN_FILENO) != 0});
 }
 
 } // namespace orbilan::cli

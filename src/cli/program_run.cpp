@@ -18,6 +18,7 @@ ProgramRun::ProgramRun(std::string command, const InstrumentOptions& options, co
 {
     platform_.realSleep = !options.instant();
     platform_.beforeMessage = hooks_.prompt;
+    platform_.echoLineEnd = !io.typedAnswers;
     platform_.standardsConnectThemselves = options.program.simulate && options.autoFollow;
     platform_.beforeAsking = [this] {
         if (progress_)

@@ -28,6 +28,9 @@ struct CommandIo {
     std::ostream& err;
     // stderr is a terminal: the progress line may be drawn there.
     bool terminal = false;
+    // The answers to prompts are typed (and echoed with their line end);
+    // otherwise they come from a pipe and the line is ended for them.
+    bool typedAnswers = false;
 };
 
 // Why a command stops: its exit status (1 a measurement or file error,
