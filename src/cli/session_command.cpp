@@ -5,9 +5,8 @@
 #include "cli/commands.h"
 #include "cli/session.h"
 
-#if ORBILAN_HAVE_KESPSIM
 #include "sim/kesp_sim.h"
-#endif
+#include "ui/number_text.h"
 
 namespace orbilan::cli {
 
@@ -105,7 +104,6 @@ int runSession(const Args& args)
     SimulatorHooks hooks;
     const bool instant = timing == "instant";
     if (options.simulate) {
-#if ORBILAN_HAVE_KESPSIM
         kesp_sim_set_timing(instant ? 0.0 : 1.0);
         if (!seedText.empty())
             kesp_sim_set_seed(seed);
@@ -120,12 +118,17 @@ int runSession(const Args& args)
         if (autoFollow) {
             hooks.prompt = [](const std::string& text) { kesp_sim_prompt(text.c_str()); };
             hooks.calibrationDone = [] { kesp_sim_calibration_done(); };
+            // The standard connected for "reference load" is the one vna.ini
+            // describes, so that a calibration models what is really there.
+            hooks.configured = [](const app::Settings& s) {
+                const std::string spec = "load:R=" + ui::shortestText(s.LoadStdR) + ",L="
+                                         + ui::shortestText(s.LoadStdL) + "n,C=" + ui::shortestText(s.LoadStdC)
+                                         + "p";
+                if (!kesp_sim_set_load_standard(spec.c_str()))
+                    std::cerr << "orbilan-cli session: the simulated load standard stays 50 ohm: "
+                              << kesp_sim_last_error() << '\n';
+            };
         }
-#else
-        (void)autoFollow;
-        std::cerr << "orbilan-cli session: this build has no simulated instrument\n";
-        return 2;
-#endif
     }
 
     Session session(std::cout, options, hooks);
