@@ -54,6 +54,9 @@ public:
     Program(bool usb, int mode) : folder_(tempFolder())
     {
         std::ofstream(folder_ + "/vna.ini") << "owner = Bench\r\n" << (usb ? "usb = yes\r\n" : "");
+        // brindle's log of the USB transfers goes beside it, not into the
+        // user's own state folder.
+        setenv("XDG_STATE_HOME", folder_.c_str(), 1);
         kesp_sim_reset();
         options_.program.simulate = true;
         options_.program.iniDir = folder_;
