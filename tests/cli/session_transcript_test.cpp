@@ -71,7 +71,7 @@ std::string runScript(const fs::path& script)
         input += expanded + "\n";
     }
     tmp.write("script.in", input);
-    const std::string command = "cd " + shellQuote(tmpPath) + " && " + env + " " + shellQuote(std::string(ORBILAN_BIN_DIR) + "/orbilan-cli")
+    const std::string command = "cd " + shellQuote(tmpPath) + " && " + env + " timeout 300 " + shellQuote(std::string(ORBILAN_BIN_DIR) + "/orbilan-cli")
                                 + " session " + args + " < script.in > script.out 2> script.err";
     const int status = std::system(command.c_str());
     EXPECT_EQ(status, 0) << "the session ended with status " << status << ": "
