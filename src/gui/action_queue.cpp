@@ -39,7 +39,10 @@ void ActionQueue::drain()
     while (!actions_.empty() && holds_ == 0) {
         Action action = std::move(actions_.front());
         actions_.pop_front();
-        action();
+        {
+            Busy busy(*this);
+            action();
+        }
         if (afterAction)
             afterAction();
     }

@@ -33,6 +33,41 @@ public:
     void release();
     bool held() const { return holds_ > 0; }
 
+    // True while the window model's own code runs (an action, the program's
+    // start-up), and false again while it lets the window process events.
+    // Focus moves Qt makes on its own in that time (the focused control was
+    // hidden) are not the user's.
+    bool modelActive() const { return active_ > 0; }
+    class Busy {
+    public:
+        explicit Busy(ActionQueue& q) : q_(q) { ++q_.active_; }
+        ~Busy() { --q_.active_; }
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+
+    private:
+        ActionQueue& q_;
+    };
+    class Yield {
+    public:
+        explicit Yield(ActionQueue* q) : q_(q), saved_(q ? q->active_ : 0)
+        {
+            if (q_)
+                q_->active_ = 0;
+        }
+        ~Yield()
+        {
+            if (q_)
+                q_->active_ = saved_;
+        }
+        Yield(const Yield&) = delete;
+        Yield& operator=(const Yield&) = delete;
+
+    private:
+        ActionQueue* q_;
+        int saved_;
+    };
+
     // Called after every action (the front end repaints what changed).
     std::function<void()> afterAction;
 
@@ -41,6 +76,7 @@ private:
 
     std::deque<Action> actions_;
     int holds_ = 0;
+    int active_ = 0;
     bool scheduled_ = false;
 };
 

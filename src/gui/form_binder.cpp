@@ -87,6 +87,14 @@ QLineEdit* lineEditOf(QWidget* widget)
     return nullptr;
 }
 
+// Positions in the model's texts count UTF-8 bytes, in Qt's UTF-16 units.
+int utf8Offset(const QString& text, qsizetype position) { return static_cast<int>(text.left(position).toUtf8().size()); }
+int utf16Offset(const std::string& text, int bytes)
+{
+    const auto n = static_cast<std::size_t>(std::clamp(bytes, 0, static_cast<int>(text.size())));
+    return static_cast<int>(QString::fromUtf8(text.data(), static_cast<qsizetype>(n)).size());
+}
+
 } // namespace
 
 QString objectNameFor(const std::string& name, int index)
@@ -96,7 +104,7 @@ QString objectNameFor(const std::string& name, int index)
 
 FormBinder::FormBinder(app::MainWindow& model, ui::ControlSet& controls, const FormLayout& layout, ActionQueue& queue,
                        QWidget* form, CanvasLookup canvases)
-    : model_(model), controls_(controls), layout_(layout), queue_(queue), form_(form), canvases_(std::move(canvases))
+    : model_(model), controls_(controls), layout_(layout), queue_(queue), form_(form), canvases_(std::move(canvases)), input_(model)
 {
     form_->setFixedSize(layout_.size());
     spill_ = new QWidget(form_);
@@ -250,6 +258,10 @@ QWidget* FormBinder::makeWidget(Bound& b, QWidget* host)
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setCompleter(nullptr);
+        // Qt picks the entry matching the typed text whenever the field loses
+        // the focus (a drop-down opening included); the program applies a
+        // list's text itself when it is left, and a choice is a click only.
+        QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, nullptr, nullptr);
         combo->setMaxVisibleItems(12);
         w = combo;
         break;
@@ -414,10 +426,13 @@ void FormBinder::apply(Bound& b, ui::Property property)
         break;
     }
     case Property::Selection:
-        if (QLineEdit* edit = lineEditOf(w)) {
-            const int length = static_cast<int>(edit->text().size());
-            const int start = std::clamp(c.selStart(), 0, length);
-            edit->setSelection(start, std::clamp(c.selLength(), 0, length - start));
+        if (QLineEdit* edit = lineEditOf(w); edit && c.key() != echoKey_) {
+            const int start = utf16Offset(c.text(), c.selStart());
+            const int end = utf16Offset(c.text(), c.selStart() + std::max(0, c.selLength()));
+            if (end > start)
+                edit->setSelection(start, end - start);
+            else
+                edit->setCursorPosition(start);
         }
         break;
     case Property::TabStop:
@@ -544,9 +559,6 @@ void FormBinder::applyFocus(Bound& b)
     mirroringFocus_ = true;
     w->setFocus(Qt::OtherFocusReason);
     mirroringFocus_ = false;
-    // An inactive window takes the focus without telling anyone.
-    if (!w->window()->isActiveWindow())
-        logicalFocus_ = b.control->key();
 }
 
 bool FormBinder::effectiveVisible(const Bound& b) const
@@ -589,41 +601,49 @@ void FormBinder::updateReach()
 
 // ---------------------------------------------------------------- user actions
 
-bool FormBinder::run(const std::function<void()>& action)
+std::string FormBinder::writtenName(const std::string& key) const
 {
-    ++running_;
-    const bool alive = model_.deliver(action);
-    --running_;
-    return alive;
+    const ui::Control* c = controls_.findByKey(key);
+    return c ? app::UserInput::nameOf(controls_, *c) : key;
 }
 
 void FormBinder::post(std::function<void()> action) { queue_.post(std::move(action)); }
 
 void FormBinder::postClick(const std::string& key)
 {
-    post([this, key] {
-        std::string name;
-        int index = -1;
-        if (!ui::parseControlKey(key, name, index))
-            return;
-        run([&] { controls_.userClick(name, index); });
-    });
+    post([this, key] { input_.click(writtenName(key)); });
 }
 
 void FormBinder::postChoose(const std::string& key, int row)
 {
     post([this, key, row] {
-        run([&] {
-            ui::Control* c = controls_.findByKey(key);
-            if (!c || row < 0 || row >= static_cast<int>(c->list().size()))
-                return;
-            c->setListIndex(row);
-            c->setText(c->list()[static_cast<std::size_t>(row)]);
-            controls_.dispatch(c->name(), c->index(), ui::Event::Click);
-        });
+        const ui::Control* c = controls_.findByKey(key);
+        if (!c || row < 0 || row >= static_cast<int>(c->list().size()))
+            return;
+        input_.choose(writtenName(key), c->list()[static_cast<std::size_t>(row)]);
     });
 }
 
+void FormBinder::storeSelection(const std::string& key, const QWidget* widget)
+{
+    ui::Control* c = controls_.findByKey(key);
+    const QLineEdit* edit = lineEditOf(const_cast<QWidget*>(widget));
+    if (!c || !edit)
+        return;
+    const QString text = edit->text();
+    qsizetype start = edit->cursorPosition();
+    qsizetype length = 0;
+    if (edit->hasSelectedText()) {
+        start = edit->selectionStart();
+        length = edit->selectionLength();
+    }
+    const int from = utf8Offset(text, start);
+    echoKey_ = key;
+    c->setSelection(from, utf8Offset(text, start + length) - from);
+    echoKey_.clear();
+}
+
+// Editing Qt does itself (Delete, paste, cut): the model takes the new text.
 void FormBinder::userTyped(const std::string& key, const QString& text)
 {
     ui::Control* c = controls_.findByKey(key);
@@ -634,7 +654,7 @@ void FormBinder::userTyped(const std::string& key, const QString& text)
     echoKey_.clear();
     if (controls_.hasHandler(c->name(), ui::Event::Change)) {
         post([this, key] {
-            run([&] {
+            model_.deliver([&] {
                 if (ui::Control* changed = controls_.findByKey(key))
                     controls_.dispatch(changed->name(), changed->index(), ui::Event::Change);
             });
@@ -645,80 +665,56 @@ void FormBinder::userTyped(const std::string& key, const QString& text)
 void FormBinder::focusArrived(const std::string& key)
 {
     // Qt moves the focus on its own when the program hides or disables the
-    // focused control; only the user and the program's own focus calls count.
-    if (running_ > 0 && !mirroringFocus_)
+    // focused control, and the binding moves it when the program does: only
+    // the user's own moves leave one control and enter the next.
+    if (queue_.modelActive() || mirroringFocus_)
         return;
-    if (key == logicalFocus_)
-        return;
-    const std::string previous = logicalFocus_;
-    logicalFocus_ = key;
-    if (!previous.empty()) {
-        post([this, previous] {
-            bool cancelled = false;
-            run([&] {
-                ui::Control* c = controls_.findByKey(previous);
-                if (!c)
-                    return;
-                ui::EventArgs args;
-                controls_.dispatch(c->name(), c->index(), ui::Event::Validate, args);
-                if (args.cancel) {
-                    cancelled = true;
-                    return;
-                }
-                controls_.dispatch(c->name(), c->index(), ui::Event::LostFocus);
-            });
-            if (!cancelled)
-                return;
-            // The focus stays where it was; whatever the user did on the way
-            // out (the click that moved the focus) did not happen.
-            queue_.dropPending();
-            logicalFocus_ = previous;
-            if (QWidget* w = widget(previous); w && w->isVisible() && w->isEnabled())
-                w->setFocus(Qt::OtherFocusReason);
-        });
-    }
     post([this, key] {
-        run([&] {
-            ui::Control* c = controls_.findByKey(key);
-            if (!c)
-                return;
-            controls_.setFocus(key);
-            controls_.dispatch(c->name(), c->index(), ui::Event::GotFocus);
-        });
+        if (controls_.focused() == key)
+            return;
+        input_.focus(writtenName(key));
+        if (controls_.focused() == key || controls_.focused().empty())
+            return;
+        // The control that had the focus kept it (its entry was refused), so
+        // whatever the user did on the way out, the click that moved the
+        // focus, did not happen.
+        queue_.dropPending();
+        if (QWidget* w = widget(controls_.focused()); w && w->isVisible() && w->isEnabled()) {
+            mirroringFocus_ = true;
+            w->setFocus(Qt::OtherFocusReason);
+            mirroringFocus_ = false;
+        }
     });
 }
 
 bool FormBinder::keyPressed(const std::string& key, QWidget* widget, QKeyEvent* event)
 {
-    ui::Control* c = controls_.findByKey(key);
-    if (!c || !controls_.hasHandler(c->name(), ui::Event::KeyPress))
+    const ui::Control* c = controls_.findByKey(key);
+    if (!c)
+        return false;
+    const bool takesText = c->kind() == ControlKind::TextBox || c->kind() == ControlKind::EditableList;
+    // Other controls let Qt handle their keys (a list's arrows) unless the
+    // program filters them.
+    if (!takesText && !controls_.hasHandler(c->name(), ui::Event::KeyPress))
         return false;
     const int typed = typedCharacter(event);
-    if (typed < 0)
+    // Control characters other than these, and keys with Ctrl or Alt, are the
+    // desktop's shortcuts (select all, copy, paste).
+    if (typed < 0 || (typed < 32 && typed != 8 && typed != 13 && typed != 27)
+        || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
         return false;
     // What the user did before this key happens first.
     queue_.drain();
-    int result = typed;
-    run([&] {
-        ui::Control* target = controls_.findByKey(key);
-        if (!target)
-            return;
-        ui::EventArgs args;
-        args.key = typed;
-        controls_.dispatch(target->name(), target->index(), ui::Event::KeyPress, args);
-        result = args.key;
-    });
-    // Enter belongs to the program's filter (it applies a list entry); the
-    // widget must not act on it a second time.
-    if (typed == 13 || result == 0)
-        return true;
-    if (result == typed)
-        return false;
-    if (QLineEdit* edit = lineEditOf(widget)) {
-        edit->insert(QString(QChar(result)));
-        userTyped(key, edit->text());
+    if (takesText)
+        storeSelection(key, widget);
+    const std::string keys = ss(QString(QChar(typed)));
+    std::string refused;
+    {
+        ActionQueue::Busy busy(queue_);
+        refused = input_.key(writtenName(key), keys);
     }
-    return true;
+    // A key the program would not take is not Qt's either.
+    return refused.empty() || takesText;
 }
 
 bool FormBinder::eventFilter(QObject* watched, QEvent* event)

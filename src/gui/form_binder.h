@@ -17,6 +17,7 @@
 #include <QRect>
 #include <QWidget>
 
+#include "app/user_input.h"
 #include "gui/form_layout.h"
 #include "ui/control.h"
 
@@ -57,8 +58,6 @@ public:
     // A user's click on a control, queued like any other.
     void click(const std::string& key) { postClick(key); }
 
-    // The model's focus as the binding last reported it.
-    const std::string& focusedKey() const { return logicalFocus_; }
 
     // The window control's caption and visibility.
     std::function<void(const QString&)> onWindowTitle;
@@ -94,14 +93,15 @@ private:
     bool effectiveEnabled(const Bound& b) const;
     void placeSpill(Bound& b);
 
-    // User actions, queued in order.
+    // User actions, queued in order and delivered through UserInput.
+    std::string writtenName(const std::string& key) const;
     void post(std::function<void()> action);
     void postClick(const std::string& key);
     void postChoose(const std::string& key, int row);
     void userTyped(const std::string& key, const QString& text);
+    void storeSelection(const std::string& key, const QWidget* widget);
     void focusArrived(const std::string& key);
     bool keyPressed(const std::string& key, QWidget* widget, QKeyEvent* event);
-    bool run(const std::function<void()>& action);
 
     app::MainWindow& model_;
     ui::ControlSet& controls_;
@@ -116,9 +116,8 @@ private:
     std::size_t boundCount_ = 0;
     int spilled_ = 0;
 
-    std::string logicalFocus_;
-    std::string echoKey_;          // the field whose typed text is being stored
-    int running_ = 0;              // model actions in progress
+    app::UserInput input_;
+    std::string echoKey_;          // the field whose typed text or cursor is being stored
     bool mirroringFocus_ = false;  // the binding itself moves the focus
 };
 

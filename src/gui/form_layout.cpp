@@ -104,13 +104,26 @@ std::map<std::string, Placement> mainTable()
 
     // ---- calibration information, under the plot
     t["CalInfo"] = at(188, 476, 560, 166);
-    t["ADCWC"] = at(312, 574, 110, 18);
-    t["AvgC"] = at(312, 594, 110, 18);
-    t["GDstep"] = at(426, 612, 110, 22);
-    t["FileLabel"] = at(612, 494, 128, 18);
-    t["Calinfosweeptime"] = at(640, 514, 100, 18);
-    t["ADCMOdeLabel"] = at(640, 534, 100, 18);
-    t["CDS_State"] = at(640, 554, 100, 18);
+    t["CalInfoHeading(0)"] = at(312, 494, 110, 18, A::Left, L::Heading);
+    t["CalInfoHeading(1)"] = at(426, 494, 110, 18, A::Left, L::Heading);
+    const char* calColumn[] = {"CalStartC", "CalEndC", "CalStepsC", "ADCWC", "AvgC"};
+    const char* setupColumn[] = {"SetupStart", "SetupEnd", "SetupSteps", "SetupWait", "SetupAvg"};
+    for (int row = 0; row < 5; ++row) {
+        t[ui::controlKey("CalInfoRow", row)] = at(198, 514 + row * 20, 110, 18);
+        t[calColumn[row]] = at(312, 514 + row * 20, 110, 18);
+        t[setupColumn[row]] = at(426, 514 + row * 20, 110, 18);
+    }
+    t["GDstepLabel"] = at(198, 616, 224, 18);
+    t["GDstep"] = at(426, 612, 110, 24);
+    t["CalFileTitle"] = at(548, 494, 60, 18);
+    t["FileLabel"] = at(610, 494, 130, 18);
+    const char* sideTitles[] = {"SweepTimeTitle", "ADCModeTitle", "CDSTitle"};
+    const char* sideValues[] = {"Calinfosweeptime", "ADCMOdeLabel", "CDS_State"};
+    for (int row = 0; row < 3; ++row) {
+        t[sideTitles[row]] = at(548, 514 + row * 20, 88, 18);
+        t[sideValues[row]] = at(640, 514 + row * 20, 100, 18);
+    }
+    t["CalInfoCloseButton"] = at(660, 606, 80, 28);
 
     // ---- sweep control, screen buttons, trace store, markers
     t["SweepFrame"] = at(756, 8, 436, 462);
@@ -184,6 +197,7 @@ std::map<std::string, Placement> mainTable()
     t["GDwindowFrame"] = at(766, 8, 300, 160);
     t["GDAselect(0)"] = at(776, 38, 22, 22);
     t["GDAHzBox"] = at(800, 36, 100, 26);
+    t["GDAHzLabel"] = at(906, 40, 30, 18);
     t["GDAselect(1)"] = at(776, 68, 160, 22);
     t["GDAselect(2)"] = at(776, 94, 160, 22);
     t["GDwindowOKbutton"] = at(776, 126, 80, 28);

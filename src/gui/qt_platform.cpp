@@ -50,6 +50,7 @@ ui::MsgResult QtPlatform::messageBox(const std::string& text, ui::MsgButtons but
     if (standIn_)
         return standIn_->messageBox(text, buttons, icon, title);
     QueueHold hold(queue_);
+    ActionQueue::Yield yield(queue_);
     QMessageBox box(parent_);
     box.setObjectName(QStringLiteral("orbilanMessage"));
     box.setWindowTitle(qs(title));
@@ -91,6 +92,7 @@ std::optional<std::string> QtPlatform::inputBox(const std::string& prompt, const
     if (standIn_)
         return standIn_->inputBox(prompt, title, defaultText);
     QueueHold hold(queue_);
+    ActionQueue::Yield yield(queue_);
     QInputDialog dialog(parent_);
     dialog.setObjectName(QStringLiteral("orbilanInput"));
     dialog.setInputMode(QInputDialog::TextInput);
@@ -111,6 +113,7 @@ std::optional<std::string> QtPlatform::fileDialog(const ui::FileDialogRequest& r
         return chosen;
     }
     QueueHold hold(queue_);
+    ActionQueue::Yield yield(queue_);
     const QtFileFilters filters = toQtFilters(request.filter);
     QFileDialog dialog(parent_, qs(request.title), lastFolder_);
     dialog.setObjectName(QStringLiteral("orbilanFileDialog"));
@@ -119,19 +122,18 @@ std::optional<std::string> QtPlatform::fileDialog(const ui::FileDialogRequest& r
     dialog.setNameFilters(filters.filters);
     const qsizetype first = std::clamp<qsizetype>(request.filterIndex - 1, 0, filters.filters.size() - 1);
     dialog.selectNameFilter(filters.filters[first]);
-    // A name typed without extension gets the one of the chosen filter, so that
-    // the file shows up under that filter when it is opened again.
-    auto applySuffix = [&dialog, &filters](const QString& filter) {
-        const qsizetype i = filters.filters.indexOf(filter);
-        dialog.setDefaultSuffix(i >= 0 ? filters.suffixes[i] : QString());
-    };
-    applySuffix(filters.filters[first]);
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, applySuffix);
     if (!request.fileName.empty())
         dialog.selectFile(qs(request.fileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    const QString path = dialog.selectedFiles().constFirst();
+    // A name typed without extension gets the one of the chosen filter, so that
+    // the file shows up under that filter when it is opened again.
+    QString path = dialog.selectedFiles().constFirst();
+    if (request.save && QFileInfo(path).suffix().isEmpty()) {
+        const qsizetype chosen = filters.filters.indexOf(dialog.selectedNameFilter());
+        if (chosen >= 0 && !filters.suffixes[chosen].isEmpty())
+            path += QLatin1Char('.') + filters.suffixes[chosen];
+    }
     lastFolder_ = QFileInfo(path).absolutePath();
     return ss(QDir::toNativeSeparators(path));
 }
@@ -140,6 +142,7 @@ void QtPlatform::processEvents()
 {
     if (beforeEvents)
         beforeEvents();
+    ActionQueue::Yield yield(queue_);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     sinceRepaint_.restart();
 }
@@ -197,6 +200,7 @@ bool QtPlatform::printPage(const ui::PrintPage& page)
     if (standIn_)
         return standIn_->printPage(page);
     QueueHold hold(queue_);
+    ActionQueue::Yield yield(queue_);
     QPrinter printer(QPrinter::HighResolution);
     const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
     if (!defaultPrinter.isNull())

@@ -184,13 +184,15 @@ TEST(Exit, PowersTheSynthesisersDownOverEitherTransport)
         Bench b("adctype = 2440\n");
         ASSERT_TRUE(b.load());
         b.w->cal.CalUnsaved = -1;
+        b.platform.queue(Answer::no());
         vna.clear();
         EXPECT_FALSE(b.run([&] { b.w->controls().userClick("End_Button"); }));
         EXPECT_TRUE(b.platform.ended());
+        // Asked again about the unsaved calibration before leaving.
+        EXPECT_EQ(b.messages(), (std::vector<std::string>{" Save calibration file now?"}));
         EXPECT_EQ(vna.dataWrites().size(), 83u);
         EXPECT_EQ(vna.controlA, 0x04);
         EXPECT_EQ(vna.wordA, 29u);
-        EXPECT_EQ(b.w->cal.CalUnsaved, 1); // asked again before leaving
     }
     {
         FakeUsbInstrument vna;

@@ -1,0 +1,236 @@
+// The widgets of the main window: one per control, named and placed as the
+// layout says, following the model without echo, and handing user actions
+// to it in order.
+#include "desktop_fixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTest>
+
+#include "app/manual_form.h"
+#include "display/canvas.h"
+#include "gui/canvas_view.h"
+#include "gui/form_binder.h"
+#include "gui/form_layout.h"
+#include "gui/widgets.h"
+
+namespace orbilan::test {
+namespace {
+
+using gui::objectNameFor;
+
+TEST_F(DesktopTest, EveryControlHasAWidgetNamedAfterItInItsPlace)
+{
+    makeDesktop();
+    for (ui::ControlSet* set : {&model().controls(), &model().manualForm().controls()}) {
+        gui::FormBinder& binder =
+            set == &model().controls() ? desktop->mainBinder() : desktop->manualBinder();
+        const gui::FormLayout& layout =
+            set == &model().controls() ? gui::mainWindowLayout() : gui::manualFormLayout();
+        EXPECT_TRUE(binder.unplaced().empty()) << "first without a place: " << binder.unplaced().front();
+        for (const ui::Control* c : set->all()) {
+            if (c->kind() == ui::ControlKind::Window)
+                continue;
+            QWidget* w = binder.widget(c->key());
+            ASSERT_NE(w, nullptr) << c->key();
+            EXPECT_EQ(w->objectName(), objectNameFor(c->name(), c->index())) << c->key();
+            // Wholly inside its container and the form: nothing is clipped.
+            EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry())) << c->key();
+            QWidget* form = set == &model().controls() ? desktop->mainWindow().form()
+                                                       : desktop->manualWindow().form();
+            const QRect onForm(w->mapTo(form, QPoint(0, 0)), w->size());
+            EXPECT_LE(onForm.right(), layout.size().width() + 8) << c->key();
+            EXPECT_LE(onForm.bottom(), layout.size().height() + 8) << c->key();
+        }
+    }
+    EXPECT_EQ(objectNameFor("SweepButton", 2), "SweepButton_2");
+    ASSERT_NE(widget("SweepButton_2"), nullptr);
+    EXPECT_EQ(widget("SweepButton_2")->toolTip(), "Pause/Stop sweep");
+    // A common laptop screen holds the whole window, title bar and panel included.
+    EXPECT_LE(gui::mainWindowLayout().size().width(), 1366 - 16);
+    EXPECT_LE(gui::mainWindowLayout().size().height(), 768 - 100);
+}
+
+TEST_F(DesktopTest, WidgetsFollowTheModel)
+{
+    start();
+    ui::Control& label = control("CalLabel");
+    auto* shown = widgetAs<QLabel>("CalLabel");
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->text(), QString::fromStdString(label.caption()));
+
+    label.setCaption("Two\rlines").setBackColour(0x00FF00).setForeColour(0x0000FF).setToolTip("tip");
+    EXPECT_EQ(shown->text(), "Two\nlines");
+    EXPECT_EQ(shown->palette().color(QPalette::Window), QColor(0, 255, 0));
+    EXPECT_EQ(shown->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    EXPECT_EQ(shown->toolTip(), "tip");
+    label.setVisible(false);
+    EXPECT_FALSE(shown->isVisible());
+    label.setVisible(true);
+    EXPECT_TRUE(shown->isVisible());
+
+    // A control in a hidden frame is hidden with it, whatever its own state.
+    auto* store = widgetAs<QPushButton>("TraceSave");
+    model().c("SweepFrame").setVisible(true);
+    control("TraceSave").setEnabled(true);
+    EXPECT_TRUE(store->isVisible());
+    EXPECT_TRUE(store->isEnabled());
+    model().c("TraceFrame").setVisible(false);
+    EXPECT_FALSE(store->isVisible());
+    model().c("TraceFrame").setVisible(true);
+    control("TraceSave").setEnabled(false);
+    EXPECT_FALSE(store->isEnabled());
+
+    // Lamps take the back colour; symbol-font captions become clear symbols.
+    auto* lamp = qobject_cast<gui::Lamp*>(widget("ModeCalLED_1"));
+    ASSERT_NE(lamp, nullptr);
+    model().c("ModeCalLED", 1).setBackColour(0x00FF00);
+    EXPECT_EQ(lamp->colour(), QColor(0, 255, 0));
+    EXPECT_EQ(widgetAs<QPushButton>("SweepButton_2")->text(), QString::fromUtf8("\u25A0"));
+}
+
+TEST_F(DesktopTest, MirroringAnOptionRunsNoHandler)
+{
+    start();
+    // Selecting an option from the program runs its handler once, as a click
+    // does; the widget following the model must not run it again.
+    int clicks = 0;
+    ui::Control& option = model().controls().add("TestOption", ui::ControlKind::Option).setGroup("test");
+    model().controls().add("TestOther", ui::ControlKind::Option).setGroup("test").setValueQuietly(1);
+    model().controls().on("TestOption", ui::Event::Click, [&](ui::EventArgs&) { ++clicks; });
+    desktop->refresh();
+    auto* radio = widgetAs<QRadioButton>("TestOption");
+    ASSERT_NE(radio, nullptr);
+
+    model().deliver([&] { option.setValue(1); });
+    settle();
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(radio->isChecked());
+    EXPECT_FALSE(widgetAs<QRadioButton>("TestOther")->isChecked());
+
+    click("TestOther");
+    EXPECT_FALSE(radio->isChecked());
+    click("TestOption");
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(option.value(), 1);
+}
+
+TEST_F(DesktopTest, SweepIsSetThroughTheWidgets)
+{
+    start();
+    click("SetSweepButton");
+    ASSERT_TRUE(widget("SetupSweep")->isVisible());
+
+    typeInto("F1text", "1m");
+    EXPECT_EQ(model().sweep.SweepF1, 1000000);
+    EXPECT_EQ(widgetAs<QLineEdit>("F1text")->text(), "1");
+    EXPECT_EQ(widgetAs<QLabel>("F1units")->text(), "MHz");
+    typeInto("F2text", "30m");
+    EXPECT_EQ(model().sweep.SweepF2, 30000000);
+    EXPECT_EQ(widgetAs<QLineEdit>("F2text")->text(), "30");
+
+    // The steps button opens its list in its place; only digits go in.
+    click("StepsButton");
+    auto* steps = widgetAs<QComboBox>("NumberOfSteps");
+    ASSERT_TRUE(steps->isVisible());
+    EXPECT_FALSE(widget("StepsButton")->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), steps);
+    QTest::keyClick(steps, Qt::Key_A, Qt::ControlModifier);
+    keys("1x00\r");
+    EXPECT_EQ(model().settings.SweepPoints, 101);
+    EXPECT_FALSE(steps->isVisible());
+    EXPECT_EQ(widgetAs<QPushButton>("StepsButton")->text(), "100");
+
+    // Choosing from the wait list's drop-down.
+    click("WaitButton");
+    choose("ADCwaits", "20");
+    EXPECT_EQ(model().settings.AdcWaitMs, 20);
+    EXPECT_EQ(widgetAs<QPushButton>("WaitButton")->text(), "20");
+
+    click("ButtonSweepOK");
+    EXPECT_TRUE(model().sweep.SweepDefined);
+    EXPECT_EQ(model().sweep.FreqList[1], 1000000);
+    EXPECT_EQ(model().sweep.FreqList[101], 30000000);
+    EXPECT_FALSE(widget("SetupSweep")->isVisible());
+}
+
+TEST_F(DesktopTest, ARefusedEntryKeepsTheFocusAndSwallowsTheClick)
+{
+    start();
+    click("SetSweepButton");
+    typeInto("F1text", "12x4");
+    ASSERT_EQ(answers.dialogs().size(), 1u);
+    EXPECT_EQ(answers.dialogs()[0].title, "Not numeric");
+    EXPECT_EQ(QApplication::focusWidget(), widget("F1text"));
+    EXPECT_EQ(model().controls().focused(), "F1text");
+
+    // Clicking OK from the refused field: the entry is refused again and the
+    // click on OK never happens.
+    click("ButtonSweepOK");
+    EXPECT_EQ(answers.dialogs().size(), 2u);
+    EXPECT_FALSE(model().sweep.SweepDefined);
+    EXPECT_TRUE(widget("SetupSweep")->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), widget("F1text"));
+}
+
+TEST_F(DesktopTest, FocusTheProgramMovesRunsNoHandlers)
+{
+    start();
+    click("SetSweepButton");
+    // Max Sweep sends the focus to OK; the binding follows without leaving
+    // or entering anything on its own.
+    click("Max_Sweep");
+    EXPECT_EQ(model().controls().focused(), "ButtonSweepOK");
+    EXPECT_EQ(QApplication::focusWidget(), widget("ButtonSweepOK"));
+    EXPECT_EQ(model().sweep.SweepF1, 50000);
+    EXPECT_TRUE(answers.dialogs().empty());
+}
+
+TEST_F(DesktopTest, TheLockShowsAPadlockAndTogglesOnClick)
+{
+    start();
+    click("SetSweepButton");
+    auto* lock = widgetAs<QLabel>("FreqUnitsLock");
+    ASSERT_NE(lock, nullptr);
+    const QImage locked = lock->pixmap().toImage();
+    EXPECT_FALSE(locked.isNull());
+    click("FreqUnitsLock");
+    EXPECT_FALSE(model().sweep.FreqUnitsLocked);
+    EXPECT_NE(lock->pixmap().toImage(), locked);
+    EXPECT_EQ(lock->toolTip(), "Click to apply future selection of Hz/kHz/MHz units to both frequencies.");
+}
+
+TEST_F(DesktopTest, ThePlotViewShowsTheCanvasPixelForPixel)
+{
+    start();
+    if (!model().controls().contains("Screen1"))
+        GTEST_SKIP() << "the plot area is not in the window model yet";
+    auto* view = qobject_cast<gui::CanvasView*>(widget("Screen1"));
+    ASSERT_NE(view, nullptr);
+    const display::Canvas& canvas = model().plotCanvas();
+    EXPECT_EQ(view->size(), QSize(canvas.width(), canvas.height()));
+    const QImage shown = view->grab().toImage();
+    ASSERT_EQ(shown.size(), QSize(canvas.width(), canvas.height()));
+    for (int y = 0; y < canvas.height(); y += 7)
+        for (int x = 0; x < canvas.width(); x += 5)
+            ASSERT_EQ(shown.pixel(x, y) & 0xFFFFFF, canvas.pixel(x, y)) << x << "," << y;
+}
+
+TEST_F(DesktopTest, VnaTestOpensTheManualWindow)
+{
+    start();
+    EXPECT_FALSE(desktop->manualWindow().isVisible());
+    click("SetSweepButton");
+    click("ManualOption");
+    EXPECT_TRUE(desktop->manualWindow().isVisible());
+    EXPECT_EQ(desktop->manualWindow().windowTitle(), " Test Mode");
+}
+
+} // namespace
+} // namespace orbilan::test
