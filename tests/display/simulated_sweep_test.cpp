@@ -152,6 +152,12 @@ TEST_F(SimulatedSweep, ReflectionInEveryDisplayType)
     EXPECT_NEAR(markerHz(), ResonanceHz, step);
     EXPECT_NEAR(leading("MarkerY1"), 0.25, 0.01);
     EXPECT_NEAR(std::fabs(leading("MarkerY2")), 180, 8);
+
+    // Every control the display reached for exists.
+    std::string implicit;
+    for (const auto& name : w->implicitControls())
+        implicit += name + " ";
+    EXPECT_EQ(implicit, "");
 }
 
 TEST_F(SimulatedSweep, TransmissionAndGroupDelay)
