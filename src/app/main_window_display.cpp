@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "cal/display_quantities.h"
 #include "display/canvas.h"
 #include "display/scales.h"
 #include "display/smith_chart.h"
@@ -249,9 +250,7 @@ bool MainWindow::instrumentReady() const
 
 Complex MainWindow::plottedPair(Complex pair)
 {
-    // The pair as measured: the plotted quantities of the first display type
-    // of each mode and of the raw calibration display.
-    return pair;
+    return cal::ConvertPoint(pair, disp.DisplayCode, cal.RefImpedance);
 }
 
 // -------------------------------------------------------- display types

@@ -10,7 +10,19 @@
 
 namespace orbilan::cal {
 
-std::string FileNumber(double v) { return ui::formatGeneral(v, 15, '.'); }
+std::string FileNumber(double v)
+{
+    std::string s = ui::formatGeneral(v, 15, '.');
+    // Fifteen digits round the largest doubles up past the largest double;
+    // those few take the digits they need to read back.
+    if (std::fabs(v) > 1e308) {
+        double back = 0;
+        const auto r = std::from_chars(s.data(), s.data() + s.size(), back);
+        if (r.ec != std::errc())
+            s = ui::formatGeneral(v, 17, '.');
+    }
+    return s;
+}
 
 namespace {
 
@@ -87,8 +99,18 @@ std::optional<double> parseReal(std::string_view field)
         return std::nullopt;
     double v = 0;
     const auto r = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
-    if (r.ec != std::errc() || r.ptr != s.data() + s.size() || !std::isfinite(v))
+    if (r.ptr != s.data() + s.size())
         return std::nullopt;
+    if (r.ec == std::errc::result_out_of_range) {
+        // Too small for a double reads as zero; too large is no number.
+        const auto e = s.find_first_of("eE");
+        const bool tiny = e != std::string_view::npos ? s.substr(e + 1, 1) == "-" : s.front() == '.' || s.substr(0, 2) == "0.";
+        if (!tiny)
+            return std::nullopt;
+        v = 0;
+    } else if (r.ec != std::errc() || !std::isfinite(v)) {
+        return std::nullopt;
+    }
     return negative ? -v : v;
 }
 

@@ -1,13 +1,9 @@
 // orbilan-cli session: options, the simulator's set-up, then the line loop.
-#include <cstdint>
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/instrument_options.h"
 #include "cli/session.h"
-
-#if ORBILAN_HAVE_KESPSIM
-#include "sim/kesp_sim.h"
-#endif
 
 namespace orbilan::cli {
 
@@ -23,113 +19,45 @@ void usage(std::ostream& out)
            "click NAME, type NAME \"TEXT\", key NAME \"KEYS\", choose NAME \"ENTRY\", focus NAME,\n"
            "leave NAME, after N COMMAND, get NAME.PROP, get NAME, get NAME(i), canvas \"PATH.png\",\n"
            "sim \"SPEC\", quit.\n"
-           "  --ini DIR          read vna.ini from DIR (default: the working folder)\n"
-           "  --simulate         drive the simulated instrument\n"
-           "  --dut SPEC         device connected at the start (open, short, load, thru, refl:R=100 ...)\n"
-           "  --seed N           noise seed, so that runs repeat exactly\n"
-           "  --sim-timing T     instant (default) or realtime\n"
-           "  --no-auto-follow   calibration prompts do not connect the standards they ask for\n";
-}
-
-bool parseSeed(const std::string& text, std::uint64_t& seed)
-{
-    if (text.empty() || text.size() > 19)
-        return false;
-    seed = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        seed = seed * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    return true;
+        << InstrumentOptionsHelp;
 }
 
 } // namespace
 
 int runSession(const Args& args)
 {
-    app::ProgramOptions options;
-    std::string dut;
-    std::string seedText;
-    std::string timing = "instant";
-    bool autoFollow = true;
-    bool simOption = false;
+    InstrumentOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= args.size())
-                return false;
-            into = args[++i];
-            return true;
-        };
         if (a == "--help" || a == "-h") {
             usage(std::cout);
             return 0;
-        } else if (a == "--simulate") {
-            options.simulate = true;
-        } else if (a == "--ini") {
-            if (!value(options.iniDir)) {
-                std::cerr << "orbilan-cli session: --ini needs a folder\n";
-                return 2;
-            }
-        } else if (a == "--dut" || a == "--seed" || a == "--sim-timing") {
-            std::string& into = a == "--dut" ? dut : a == "--seed" ? seedText : timing;
-            if (!value(into)) {
-                std::cerr << "orbilan-cli session: " << a << " needs a value\n";
-                return 2;
-            }
-            simOption = true;
-        } else if (a == "--no-auto-follow") {
-            autoFollow = false;
-            simOption = true;
-        } else {
+        }
+        std::string error;
+        const OptionTaken taken = takeInstrumentOption(args, i, options, error);
+        if (taken == OptionTaken::Error) {
+            std::cerr << "orbilan-cli session: " << error << '\n';
+            return 2;
+        }
+        if (taken == OptionTaken::No) {
             std::cerr << "orbilan-cli session: unexpected argument '" << a << "'\n";
             usage(std::cerr);
             return 2;
         }
     }
-    if (simOption && !options.simulate) {
-        std::cerr << "orbilan-cli session: --dut, --seed, --sim-timing and --no-auto-follow need --simulate\n";
-        return 2;
-    }
-    if (timing != "instant" && timing != "realtime") {
-        std::cerr << "orbilan-cli session: --sim-timing is instant or realtime\n";
-        return 2;
-    }
-    std::uint64_t seed = 0;
-    if (!seedText.empty() && !parseSeed(seedText, seed)) {
-        std::cerr << "orbilan-cli session: --seed needs a whole number\n";
+    if (const std::string why = checkInstrumentOptions(options); !why.empty()) {
+        std::cerr << "orbilan-cli session: " << why << '\n';
         return 2;
     }
 
     SimulatorHooks hooks;
-    const bool instant = timing == "instant";
-    if (options.simulate) {
-#if ORBILAN_HAVE_KESPSIM
-        kesp_sim_set_timing(instant ? 0.0 : 1.0);
-        if (!seedText.empty())
-            kesp_sim_set_seed(seed);
-        if (!dut.empty() && !kesp_sim_set_dut(dut.c_str())) {
-            std::cerr << "orbilan-cli session: --dut " << dut << ": " << kesp_sim_last_error() << '\n';
-            return 2;
-        }
-        kesp_sim_set_auto_follow(autoFollow ? 1 : 0);
-        hooks.setDut = [](const std::string& spec) {
-            return kesp_sim_set_dut(spec.c_str()) ? std::string() : std::string(kesp_sim_last_error());
-        };
-        if (autoFollow) {
-            hooks.prompt = [](const std::string& text) { kesp_sim_prompt(text.c_str()); };
-            hooks.calibrationDone = [] { kesp_sim_calibration_done(); };
-        }
-#else
-        (void)autoFollow;
-        std::cerr << "orbilan-cli session: this build has no simulated instrument\n";
+    if (const std::string why = startSimulator(options, hooks); !why.empty()) {
+        std::cerr << "orbilan-cli session: " << why << '\n';
         return 2;
-#endif
     }
 
-    Session session(std::cout, options, hooks);
-    session.platform().realSleep = !(options.simulate && instant);
+    Session session(std::cout, options.program, hooks);
+    session.platform().realSleep = !options.instant();
     return session.run(std::cin);
 }
 

@@ -70,7 +70,7 @@ LinkStatus Instrument::bindPort()
     const BindResult& r = portLib_.bind();
     if (!r.ok)
         return bindStatus(portLib_, r);
-    out32_ = reinterpret_cast<void (*)(std::int16_t, std::int16_t)>(portLib_.function(0));
+    out32_ = reinterpret_cast<std::int32_t (*)(std::int16_t, std::int16_t)>(portLib_.function(0));
     inp32_ = reinterpret_cast<std::int16_t (*)(std::int16_t)>(portLib_.function(1));
     return {};
 }

@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "instrument/dds.h"
@@ -134,7 +133,7 @@ private:
 
     LinkLibrary portLib_;
     LinkLibrary usbLib_;
-    void (*out32_)(std::int16_t, std::int16_t) = nullptr;
+    std::int32_t (*out32_)(std::int16_t, std::int16_t) = nullptr;
     std::int16_t (*inp32_)(std::int16_t) = nullptr;
     std::int32_t (*vnawrite_)(std::uint8_t*, std::int16_t) = nullptr;
     std::int32_t (*vnaread_)(std::uint8_t*, std::int16_t*) = nullptr;

@@ -28,11 +28,11 @@ uint16_t kesp_sim_port_in(uint16_t port) { return simulator().portIn(port); }
 int kesp_sim_usb_write(const uint8_t* data, int length) { return simulator().usbWrite(data, length) ? 1 : 0; }
 int kesp_sim_usb_read(uint8_t* buffer, int capacity) { return simulator().usbRead(buffer, capacity); }
 
-int kesp_sim_set_dut(const char* spec) { return simulator().setDevice(spec) ? 1 : 0; }
+int kesp_sim_set_dut(const char* text) { return simulator().setDevice(text) ? 1 : 0; }
 const char* kesp_sim_last_error(void) { return simulator().lastError().c_str(); }
 const char* kesp_sim_connected_dut(void) { return simulator().connectedText().c_str(); }
 const char* kesp_sim_configured_dut(void) { return simulator().configuredText().c_str(); }
-int kesp_sim_set_load_standard(const char* spec) { return simulator().setLoadStandard(spec) ? 1 : 0; }
+int kesp_sim_set_load_standard(const char* text) { return simulator().setLoadStandard(text) ? 1 : 0; }
 
 int kesp_sim_true_gamma(double hz, double* re, double* im)
 {
@@ -66,7 +66,7 @@ double kesp_sim_detector_volts(void) { return simulator().detectorVolts(); }
 void kesp_sim_set_port_base(uint16_t base) { simulator().setPortBase(base); }
 void kesp_sim_set_clock_hz(uint32_t hz) { simulator().setClockHz(hz); }
 int kesp_sim_set_adc_type(int type) { return simulator().setAdcType(type) ? 1 : 0; }
-int kesp_sim_set_fault(const char* spec) { return simulator().setFaults(spec) ? 1 : 0; }
+int kesp_sim_set_fault(const char* text) { return simulator().setFaults(text) ? 1 : 0; }
 
 int kesp_sim_get_dds(int which, KespSimDdsState* out)
 {

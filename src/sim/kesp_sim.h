@@ -4,8 +4,22 @@
  * route every byte through it, and front ends and tests configure it here.
  *
  * All functions may be called at any time; the simulator creates its state on
- * first use (configured from the environment: KESP_SIM_DUT, KESP_SIM_SEED,
- * KESP_SIM_TIMING, KESP_SIM_FAULT ...). Single-threaded use only. */
+ * first use, configured from the environment, and kesp_sim_reset() reads it
+ * again. Single-threaded use only.
+ *
+ *   KESP_SIM_DUT          what is connected (kesp_sim_set_dut); default
+ *                         "refl:R=10,L=1u,C=100p,topology=series", a series
+ *                         resonant circuit (15.9 MHz) on the reflection bridge
+ *   KESP_SIM_LOAD         the load standard auto-follow connects (default "load")
+ *   KESP_SIM_SEED         noise seed, a whole number (default 1)
+ *   KESP_SIM_TIMING       instant (default) | realtime | a scale factor, e.g. 0.2
+ *   KESP_SIM_FAULT        faults, see kesp_sim_set_fault (default none)
+ *   KESP_SIM_AUTO_FOLLOW  1 (default) | 0
+ *   KESP_SIM_NOISE        1 (default, 20 uV RMS per conversion) | 0
+ *   KESP_SIM_PORT         printer-port base, e.g. 0x378 (default), 0x278, &H278
+ *   KESP_SIM_CLOCK        DDS reference clock in Hz, e.g. 148.33M (default)
+ *   KESP_SIM_ADC          2440 (default) | 2410
+ * A value that makes no sense is named on stderr and the default kept. */
 #ifndef KESP_SIM_H
 #define KESP_SIM_H
 
@@ -51,11 +65,24 @@ KESP_SIM_API int kesp_sim_usb_read(uint8_t* buffer, int capacity);
 
 /* ---- the bench ----------------------------------------------------------- */
 
-/* Connects a device: "open", "short", "load", "load:R=50,L=1n,C=1p", "thru",
- * "isolation", "refl:R=100", "refl:R=10,L=1u,C=100p,topology=series",
- * "trans:series:R=..", "trans:shunt:C=..", a path to a .s1p or .s2p file.
+/* Connects a device and makes it the configured one:
+ *   open | short | load       ideal standards; load is exactly 50 ohm
+ *   load:R=..,L=..,C=..       R in series with L, the pair shunted by C (the
+ *                             calibration's load model; R defaults to 50)
+ *   thru | isolation          S21 = 1; the detector port left open (S21 = 0)
+ *   refl:R=..,L=..,C=..[,topology=series|parallel]
+ *                             a lumped one-port on the reflection bridge;
+ *                             absent parts are left out; series by default
+ *   trans:series:<parts>      the lumped network in series between source and
+ *   trans:shunt:<parts>       detector, or from the line to ground
+ *   <path>.s1p | <path>.s2p   Touchstone 1.x (S parameters; RI, MA or DB;
+ *                             Hz to GHz; any R); .s1p sits on the bridge, .s2p
+ *                             in the transmission path (its S21); linear
+ *                             interpolation between points, end values held
+ * Values are numbers with an optional SI multiplier p n u m k M G (ohm,
+ * henry, farad): "R=4.7k,L=1u,C=100p". Names are case-insensitive.
  * Returns 1 on success; on failure 0 and kesp_sim_last_error() says why. */
-KESP_SIM_API int kesp_sim_set_dut(const char* spec);
+KESP_SIM_API int kesp_sim_set_dut(const char* text);
 KESP_SIM_API const char* kesp_sim_last_error(void);
 /* What is connected now (auto-follow may have put a standard there) and what
  * was configured. The texts stay valid until the next call that changes them. */
@@ -64,7 +91,7 @@ KESP_SIM_API const char* kesp_sim_configured_dut(void);
 /* The standard that auto-follow connects for "reference load": "load"
  * (exactly 50 ohm) unless set here, e.g. "load:R=51,L=2n" to match vna.ini's
  * rld/lld/cld. Returns 1 on success. */
-KESP_SIM_API int kesp_sim_set_load_standard(const char* spec);
+KESP_SIM_API int kesp_sim_set_load_standard(const char* text);
 
 /* The true reflection coefficient (reflection bridge) or S21 (transmission
  * path) of what is connected, at hz. Returns 1 when defined. */
@@ -96,7 +123,7 @@ KESP_SIM_API int kesp_sim_set_adc_type(int type);
  * "not-ready", "usb-write-fail:N", "usb-read-fail:N" (the Nth transfer from
  * now fails), "no-result", "empty-result", "adc-stuck". Returns 1 on success;
  * on an unknown fault 0 with kesp_sim_last_error() set and nothing changed. */
-KESP_SIM_API int kesp_sim_set_fault(const char* spec);
+KESP_SIM_API int kesp_sim_set_fault(const char* text);
 
 /* ---- observation, for tests and the bench window --------------------------- */
 

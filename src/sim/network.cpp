@@ -358,9 +358,9 @@ Cx touchstoneAt(const Touchstone& data, TouchstoneParam which, double hz)
     return data.s[lo][which] + (data.s[hi][which] - data.s[lo][which]) * t;
 }
 
-bool parseDevice(std::string_view spec, Device& out, std::string& error)
+bool parseDevice(std::string_view description, Device& out, std::string& error)
 {
-    std::string_view text = trim(spec);
+    std::string_view text = trim(description);
     Device device;
     device.text = std::string(text);
 

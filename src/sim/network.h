@@ -46,12 +46,12 @@ Cx touchstoneAt(const Touchstone& data, TouchstoneParam which, double hz);
 enum class Path { Reflection, Transmission };
 
 struct Device {
-    std::string text;                    // the spec it was made from
+    std::string text;                    // the description it was made from
     Path path = Path::Reflection;
     std::function<Cx(double hz)> response; // reflection coefficient (50 ohm) or S21
 };
 
-// Parses a device spec (see kesp_sim_set_dut). False with a reason.
-bool parseDevice(std::string_view spec, Device& out, std::string& error);
+// Parses a device description (see kesp_sim_set_dut). False with a reason.
+bool parseDevice(std::string_view description, Device& out, std::string& error);
 
 } // namespace orbilan::sim

@@ -255,14 +255,14 @@ bool Simulator::setAdcType(int type)
     return true;
 }
 
-bool Simulator::setFaults(const char* spec)
+bool Simulator::setFaults(const char* text)
 {
-    if (!spec) {
+    if (!text) {
         lastError_ = "no fault given";
         return false;
     }
     Faults next = faults_;
-    std::string_view rest(spec);
+    std::string_view rest(text);
     while (true) {
         std::size_t comma = rest.find(',');
         const std::string item = lower(trimmed(rest.substr(0, comma)));
@@ -300,12 +300,12 @@ bool Simulator::setFaults(const char* spec)
 
 // ---------------------------------------------------------------- bench
 
-bool Simulator::setDevice(const char* spec)
+bool Simulator::setDevice(const char* text)
 {
     Device device;
     std::string error;
-    if (!spec || !parseDevice(spec, device, error)) {
-        lastError_ = spec ? error : "no device given";
+    if (!text || !parseDevice(text, device, error)) {
+        lastError_ = text ? error : "no device given";
         return false;
     }
     configured_ = device;
@@ -313,12 +313,12 @@ bool Simulator::setDevice(const char* spec)
     return true;
 }
 
-bool Simulator::setLoadStandard(const char* spec)
+bool Simulator::setLoadStandard(const char* text)
 {
     Device device;
     std::string error;
-    if (!spec || !parseDevice(spec, device, error)) {
-        lastError_ = spec ? error : "no device given";
+    if (!text || !parseDevice(text, device, error)) {
+        lastError_ = text ? error : "no device given";
         return false;
     }
     if (lower(device.text.substr(0, 4)) != "load") {

@@ -62,8 +62,8 @@ public:
     int usbRead(std::uint8_t* buffer, int capacity);
 
     // ---- the bench
-    bool setDevice(const char* spec);
-    bool setLoadStandard(const char* spec);
+    bool setDevice(const char* text);
+    bool setLoadStandard(const char* text);
     bool trueGamma(double hz, Cx& out) const;
     bool trueS21(double hz, Cx& out) const;
     Cx rawReadingAt(double hz) const { return rawReading(connected_, hz); }
@@ -82,7 +82,7 @@ public:
     void setPortBase(std::uint16_t base) { portBase_ = base; }
     void setClockHz(std::uint32_t hz) { clockHz_ = hz; }
     bool setAdcType(int type);
-    bool setFaults(const char* spec);
+    bool setFaults(const char* text);
 
     // ---- observation
     const Dds& dds(int which) const { return which == 0 ? ddsA_ : ddsB_; }

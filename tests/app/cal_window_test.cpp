@@ -1,7 +1,7 @@
 // The calibration area of the main window: which calibration applies to the
 // present sweep and how the window shows it, the dialogue of both calibration
 // procedures, the calibration file and the data export through the dialogs.
-// State is set directly; the instrument is not involved.
+// State is set directly; what is measured comes from the simulator.
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -11,6 +11,7 @@
 
 #include "app/main_window.h"
 #include "cal/cal_file.h"
+#include "sim_window.h"
 #include "support/test_platform.h"
 
 using namespace orbilan;
@@ -23,10 +24,9 @@ namespace {
 
 constexpr ui::Rgb Red = 0xFF0000, Green = 0x00FF00, Yellow = 0xFFFF00;
 
-class CalWindow : public ::testing::Test {
+class CalWindow : public test::SimWindowTest {
 protected:
-    test::TestPlatform platform;
-    MainWindow w{platform};
+    MainWindow& w = *window;
 
     // Controls of other areas may not exist yet: c() makes them on the spot.
     ui::Control& ctl(const std::string& name, int index = -1) { return w.c(name, index); }
@@ -226,6 +226,7 @@ TEST_F(CalWindow, GroupDelayModeShowsItsApertureOnly)
 
 TEST_F(CalWindow, ReflectionCalibrationDialogue)
 {
+    REQUIRE_SIMULATOR();
     int finished = 0;
     w.onCalibrationFinished = [&finished] { ++finished; };
     defineSweep(calSweep);
@@ -272,6 +273,7 @@ TEST_F(CalWindow, CalibratingWithoutASweep)
 
 TEST_F(CalWindow, CancellingTheShortLeavesTransmissionOnly)
 {
+    REQUIRE_SIMULATOR();
     holdCalibration(calSweep, 3);
     defineSweep(calSweep);
     selectMode(1);
@@ -298,6 +300,7 @@ TEST_F(CalWindow, CancellingTheShortLeavesTransmissionOnly)
 
 TEST_F(CalWindow, TransmissionWithCdsAsksNoIsolation)
 {
+    REQUIRE_SIMULATOR();
     defineSweep(calSweep);
     selectMode(0);
     w.sweep.CdsOn = true;
@@ -329,6 +332,7 @@ TEST_F(CalWindow, TransmissionWithCdsAsksNoIsolation)
 
 TEST_F(CalWindow, CalibratingOneKindOnAnotherSweepDropsTheOther)
 {
+    REQUIRE_SIMULATOR();
     holdCalibration(calSweep, 1); // reflection on calSweep
     defineSweep({1000000, 2000000, 3000000});
     selectMode(0);
@@ -354,34 +358,61 @@ TEST_F(CalWindow, CalibratingOneKindOnAnotherSweepDropsTheOther)
 
 TEST_F(CalWindow, MeasureCorrectsEachPointAndStopsWhenAsked)
 {
-    holdCalibration(calSweep, 3);
+    REQUIRE_SIMULATOR();
     defineSweep(calSweep);
     selectMode(1);
-    w.CheckMachineStatus();
-    for (int k = 1; k <= 5; ++k)
-        w.cal.RawPoints[static_cast<std::size_t>(k)] = w.cal.CalLoad[static_cast<std::size_t>(k)];
+    for (int i = 0; i < 3; ++i)
+        platform.queue(Answer::ok());
+    platform.queue(Answer::no());
+    ASSERT_TRUE(w.deliver([&] { w.CalibrateButton_Click(); }));
+    ASSERT_TRUE(w.cal.ReflCalValid);
+    ASSERT_EQ(kesp_sim_set_dut("refl:R=100"), 1);
 
     w.sweep.ResumeIndex = 2;
     w.sweep.StopSweep = true;
-    w.measure();
+    ASSERT_TRUE(w.deliver([&] { w.measure(); }));
     EXPECT_EQ(w.sweep.PointIndex, 3);
     EXPECT_EQ(w.sweep.ResumeIndex, 3);
     EXPECT_FALSE(w.sweep.PassDone);
-    EXPECT_NEAR(w.cal.PointData[3].re, 53, 1e-9); // the load reads as its model
+    EXPECT_NEAR(w.cal.PointData[3].re, 100, 0.5);
+    EXPECT_EQ(w.cal.PointData[4].re, 0);
 
     w.sweep.StopSweep = false;
-    w.measure();
+    ASSERT_TRUE(w.deliver([&] { w.measure(); }));
     EXPECT_TRUE(w.sweep.PassDone);
     EXPECT_EQ(w.sweep.PointIndex, 5);
-    EXPECT_NEAR(w.cal.PointData[5].re, 55, 1e-9);
+    EXPECT_NEAR(w.cal.PointData[5].re, 100, 0.5);
+    EXPECT_NEAR(w.cal.PointData[5].im, 0, 0.5);
     EXPECT_EQ(w.cal.PointData[1].re, 0); // before the resume point: untouched
+}
 
-    selectMode(0);
+TEST_F(CalWindow, AnInstrumentThatStopsAnsweringIsNeverACalibration)
+{
+    REQUIRE_SIMULATOR();
+    defineSweep(calSweep);
+    selectMode(1);
+    platform.queue(Answer::ok());
+    ASSERT_EQ(kesp_sim_set_fault("adc-stuck"), 1);
+    ASSERT_TRUE(w.deliver([&] { w.CalibrateButton_Click(); }));
+    ASSERT_EQ(platform.messageTexts().size(), 2u); // the prompt, then the link's report
+    EXPECT_EQ(platform.messageTexts()[1].rfind("No reading from the ADC", 0), 0u);
+    EXPECT_EQ(w.cal.CalModes, 0);
+    EXPECT_EQ(w.cal.CalFreq[0], 0);
+    EXPECT_EQ(caption("CalLabel"), "Not Calibrated");
+
+    // Measuring: the point that failed is measured again on resume.
+    kesp_sim_set_fault("none");
+    holdCalibration(calSweep, 1);
+    w.CheckMachineStatus();
+    platform.clearDialogs();
     w.sweep.ResumeIndex = 0;
-    w.cal.RawPoints[1] = w.cal.CalThru[1];
-    w.measure();
-    EXPECT_NEAR(w.cal.PointData[1].re, 0, 1e-12);
-    EXPECT_NEAR(w.cal.PointData[1].im, 0, 1e-9);
+    w.sweep.StopSweep = false;
+    kesp_sim_set_fault("adc-stuck");
+    ASSERT_TRUE(w.deliver([&] { w.measure(); }));
+    EXPECT_TRUE(w.sweep.StopSweep);
+    EXPECT_FALSE(w.sweep.PassDone);
+    EXPECT_EQ(w.sweep.ResumeIndex, 0);
+    EXPECT_EQ(w.cal.PointData[1].re, 0);
 }
 
 TEST_F(CalWindow, SaveAndLoadRestoreEveryField)
@@ -403,7 +434,7 @@ TEST_F(CalWindow, SaveAndLoadRestoreEveryField)
     EXPECT_EQ(w.cal.CalUnsaved, 0);
     EXPECT_EQ(caption("FileLabel"), "bench.cal");
     const std::string text = readFile(path);
-    EXPECT_EQ(text.substr(0, 28), "2410,0\r\n4,20\r\n#TRUE#\r\n5\r\n3\r\n");
+    EXPECT_EQ(text.substr(0, 28), "2440,0\r\n4,20\r\n#TRUE#\r\n5\r\n3\r\n");
 
     const app::CalState saved = w.cal;
     MainWindow other{platform};
@@ -572,7 +603,7 @@ TEST_F(CalWindow, DataExportThroughTheDialogs)
               "\"using Lab1's VNA\"\r\n\r\n\"" +
                   std::string(60, 'c') + "\rc\"\r\n\r\n"
                   "\"# averages per point =  1   Sweeptime " + caption("TimeEstimate") + " s\"\r\n"
-                  "\" ADC Type:  2410  Mode:  0\"\r\n\r\n"
+                  "\" ADC Type:  2440  Mode:  0\"\r\n\r\n"
                   "\"Reflection mode\"\r\n\r\n"
                   "\"Frequency Hz \",\"SWR\"\r\n"
                   "1000000,1.5\r\n"

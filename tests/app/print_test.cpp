@@ -229,7 +229,6 @@ TEST_F(PrintButtons, PrintGathersTheWindowsCaptionsAndSettings)
     window.c("Y1Hi").setCaption("8000");
     window.c("PlotOption", 1).setCaption("deg");
     window.c("FreqRight").setCaption("30");
-    window.c("TimeEstimate").setCaption("3.3");
     window.c("Markers").setVisible(false);
     platform.setNow({"01/02/2026", "09:30"});
 

@@ -69,6 +69,8 @@ TEST(Startup, ParallelPortReachesReadyWithTheSequenceOfTheLink)
     EXPECT_EQ(b.w->disp.Y1Trace[1], -999.0);
     EXPECT_EQ(b.w->disp.PrevY2Trace[401], -999.0);
     EXPECT_EQ(b.w->manualForm().controls().at("frequency").text(), "10000.000");
+    // Every control the start-up touches belongs to some area of the window.
+    EXPECT_EQ(b.w->implicitControls(), std::vector<std::string>{});
 }
 
 TEST(Startup, NotRespondingRetryReadsTheCorrectedIni)
@@ -184,13 +186,15 @@ TEST(Exit, PowersTheSynthesisersDownOverEitherTransport)
         Bench b("adctype = 2440\n");
         ASSERT_TRUE(b.load());
         b.w->cal.CalUnsaved = -1;
+        b.platform.queue(Answer::no());
         vna.clear();
         EXPECT_FALSE(b.run([&] { b.w->controls().userClick("End_Button"); }));
         EXPECT_TRUE(b.platform.ended());
+        // Asked again about the unsaved calibration before leaving.
+        EXPECT_EQ(b.messages(), (std::vector<std::string>{" Save calibration file now?"}));
         EXPECT_EQ(vna.dataWrites().size(), 83u);
         EXPECT_EQ(vna.controlA, 0x04);
         EXPECT_EQ(vna.wordA, 29u);
-        EXPECT_EQ(b.w->cal.CalUnsaved, 1); // asked again before leaving
     }
     {
         FakeUsbInstrument vna;

@@ -93,6 +93,20 @@ TEST(CalFile, ReadsAnyNotationAndLineEnd)
     EXPECT_EQ(d->Isol[1], (Complex{1, 2}));
     EXPECT_EQ(d->Thru[1], (Complex{3, 4}));
     EXPECT_EQ(d->Freq[2], 0); // nothing beyond the announced points
+
+    // Beyond the range of a double: too small is zero, too large no number.
+    const std::string head = "2410,0\n1,10\n#FALSE#\n1\n1\n";
+    const auto tiny = ReadCalFile(head + "1,1E-400,0.0000,0,0,0,0,0,0,0,0,0,0");
+    ASSERT_TRUE(tiny);
+    EXPECT_EQ(tiny->LoadModel[1].re, 0);
+    EXPECT_FALSE(ReadCalFile(head + "1,1E+400,0,0,0,0,0,0,0,0,0,0,0"));
+    // The largest double survives a write and a read.
+    CalFileData big;
+    big.Points = 1;
+    big.Open[1] = {1.7976931348623157e308, -1.7976931348623157e308};
+    const auto back = ReadCalFile(WriteCalFile(big));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->Open[1], big.Open[1]);
 }
 
 TEST(CalFile, RefusesIncompleteOrMalformedFiles)

@@ -24,6 +24,14 @@ void SweepOf(app::MainWindow& w, int points, std::int32_t start, std::int32_t en
             std::nearbyint(start + (k - 1) * (static_cast<double>(end) - start) / std::max(points - 1, 1)));
     w.disp.XLeft = start;
     w.disp.XRight = end;
+    // Calibrated for both kinds on exactly this sweep: the window is ready.
+    w.cal.CalFreq = w.sweep.FreqList;
+    w.cal.CalFreq[0] = points;
+    w.cal.CalModes = 3;
+    w.cal.CalStatus = 2;
+    w.cal.TransCalValid = true;
+    w.cal.ReflCalValid = true;
+    w.cal.WorkPoints = points;
 }
 
 void PlotPass(app::MainWindow& w, const std::vector<cal::Complex>& pairs)
@@ -45,6 +53,7 @@ std::vector<cal::Complex> DevicePass(const app::MainWindow& w, int measMode)
 void DisplayWindow::chooseDisplay(int measMode, const std::string& entry)
 {
     w.cal.MeasMode = static_cast<std::int16_t>(measMode);
+    w.controls().at("ModeButton", measMode).setValueQuietly(1);
     w.DisplayButton_Click();
     auto& box = w.controls().at("displaycombo");
     const auto& list = box.list();

@@ -47,7 +47,7 @@ TEST_F(SimTest, DeviceTextsAreParsedOrRefusedWithAReason)
         EXPECT_EQ(kesp_sim_set_dut(good), 1) << good << ": " << kesp_sim_last_error();
 
     const struct {
-        const char* spec;
+        const char* device;
         const char* reason;
     } bad[] = {{"", "no device"},
                {"opne", "unknown device"},
@@ -63,9 +63,9 @@ TEST_F(SimTest, DeviceTextsAreParsedOrRefusedWithAReason)
                {"load:topology=series", "unknown parameter"},
                {"/no/such/file.s1p", "cannot open"}};
     for (const auto& b : bad) {
-        EXPECT_EQ(kesp_sim_set_dut(b.spec), 0) << b.spec;
+        EXPECT_EQ(kesp_sim_set_dut(b.device), 0) << b.device;
         EXPECT_NE(std::string(kesp_sim_last_error()).find(b.reason), std::string::npos)
-            << b.spec << ": " << kesp_sim_last_error();
+            << b.device << ": " << kesp_sim_last_error();
     }
     EXPECT_EQ(kesp_sim_set_dut(nullptr), 0);
     EXPECT_STREQ(kesp_sim_connected_dut(), "refl:R=4.7k") << "a refused text changes nothing";

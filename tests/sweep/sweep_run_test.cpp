@@ -3,6 +3,7 @@
 // while a pass is in progress (they run inside the pass's per-point yield).
 #include <functional>
 
+#include "display/canvas.h"
 #include "window_fixture.h"
 
 namespace orbilan::test {
@@ -41,6 +42,9 @@ protected:
         enterInList("StepsButton", "NumberOfSteps", steps);
         click("ButtonSweepOK");
         ASSERT_TRUE(window.sweep.SweepValid);
+        // The plot's axis, as a calibrated machine status sets it.
+        window.disp.XLeft = window.sweep.SweepStart;
+        window.disp.XRight = window.sweep.SweepEnd;
         window.deliver([&] { window.InitialiseSweep(); });
         seen.clear();
     }
@@ -117,6 +121,7 @@ TEST_F(SweepRunTest, StopDuringAPointThenResumeAtTheNextWithoutClearing)
     expectState("Stopped", "013", 2);
     EXPECT_TRUE(window.sweep.StopSweep);
     EXPECT_EQ(window.sweep.ResumeIndex, 37);
+    EXPECT_NE(window.cal.RawPoints[37], (cal::Complex{})); // measured on the simulated instrument
     EXPECT_FALSE(displayFunctionsOn()); // the pass was not complete
     EXPECT_EQ(ui().focused(), "SweepButton(1)");
 
@@ -178,6 +183,43 @@ TEST_F(SweepRunTest, StopInTheFirstPassOfARestartLeavesTheDisplayFunctionsOff)
     expectState("Stopped", "013", 2);
     EXPECT_FALSE(displayFunctionsOn());
     EXPECT_EQ(window.sweep.ResumeIndex, 5);
+}
+
+TEST_F(SweepRunTest, RestartDrawsTheShownStoredTraceOnTheClearedPlot)
+{
+    readySweep("10");
+    click("SweepButton", 3);
+    click("TraceSave");
+    // Off the graticule's lines, so that the overlay shows in its own red.
+    for (int i = 1; i <= 11; ++i)
+        window.disp.StoredY1[static_cast<std::size_t>(i)] = -10;
+    const auto redPixels = [this] {
+        int n = 0;
+        for (std::uint32_t p : window.plotCanvas().pixels())
+            n += p == 0xFF0000 ? 1 : 0;
+        return n;
+    };
+    int redAtFirstPoint = -1;
+    const auto stopAtFirstPoint = [&](int index, int) {
+        if (index == 1) {
+            atPoint = nullptr;
+            redAtFirstPoint = redPixels();
+            click("SweepButton", 2);
+        }
+    };
+
+    click("DisplayMemory");
+    ASSERT_EQ(ctl("DisplayMemory").caption(), "Hide");
+    ASSERT_GT(redPixels(), 0);
+    atPoint = stopAtFirstPoint;
+    click("SweepButton", 0);
+    EXPECT_GT(redAtFirstPoint, 0);
+
+    click("DisplayMemory"); // hidden again
+    EXPECT_EQ(redPixels(), 0);
+    atPoint = stopAtFirstPoint;
+    click("SweepButton", 0);
+    EXPECT_EQ(redAtFirstPoint, 0);
 }
 
 TEST_F(SweepRunTest, SingleSweepPressedDuringAContinuousSweepFinishesThatPass)

@@ -2,10 +2,25 @@
 
 namespace orbilan::test {
 
-SweepWindowTest::SweepWindowTest()
+namespace {
+
+app::ProgramOptions simulated(const TempDir& iniDir)
 {
-    // As after start-up: the program reacts to its controls.
-    window.sweep.UiReady = true;
+    iniDir.write("vna.ini", "# defaults throughout\n");
+    app::ProgramOptions o;
+    o.iniDir = iniDir.str();
+    o.simulate = true;
+    o.libraryDir = ORBILAN_BIN_DIR;
+    return o;
+}
+
+} // namespace
+
+SweepWindowTest::SweepWindowTest() : window(platform, simulated(iniDir))
+{
+    window.deliver([this] { window.Form_Load(); });
+    EXPECT_TRUE(platform.dialogs().empty());
+    EXPECT_TRUE(window.sweep.UiReady);
 }
 
 void SweepWindowTest::click(const std::string& name, int index)

@@ -1,5 +1,7 @@
-// A main window on the scripted platform, with helpers that act as a user
-// does: every event goes through deliver() and the window's own dispatch.
+// A main window on the scripted platform, started as the program starts (an
+// empty vna.ini, the simulated instrument in instant timing), with helpers
+// that act as a user does: every event goes through deliver() and the
+// window's own dispatch.
 #pragma once
 
 #include <string>
@@ -34,7 +36,8 @@ protected:
     std::vector<std::string> messageTitles() const;
 
     TestPlatform platform;
-    app::MainWindow window{platform};
+    TempDir iniDir;
+    app::MainWindow window;
 };
 
 } // namespace orbilan::test

@@ -7,7 +7,7 @@ using FakeOutFn = void (*)(void* ctx, std::int16_t port, std::int16_t value);
 using FakeInFn = std::int16_t (*)(void* ctx, std::int16_t port);
 
 __attribute__((visibility("default"))) void fake_port_connect(FakeOutFn out, FakeInFn in, void* ctx);
-__attribute__((visibility("default"))) void Out32(std::int16_t port, std::int16_t value);
+__attribute__((visibility("default"))) std::int32_t Out32(std::int16_t port, std::int16_t value);
 __attribute__((visibility("default"))) std::int16_t Inp32(std::int16_t port);
 }
 
@@ -24,10 +24,11 @@ void fake_port_connect(FakeOutFn out, FakeInFn in, void* ctx)
     context = ctx;
 }
 
-void Out32(std::int16_t port, std::int16_t value)
+std::int32_t Out32(std::int16_t port, std::int16_t value)
 {
     if (outFn)
         outFn(context, port, value);
+    return 1;
 }
 
 std::int16_t Inp32(std::int16_t port)

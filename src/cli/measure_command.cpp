@@ -1,0 +1,210 @@
+// orbilan-cli measure: Load Cal, choose the mode, set the sweep and the
+// display, press Single Sweep, then Save Data or write the corrected points
+// as Touchstone.
+#include <iostream>
+
+#include "cal/text_file.h"
+#include "cli/commands.h"
+#include "cli/measurement_commands.h"
+#include "cli/touchstone.h"
+#include "ui/number_text.h"
+
+#include <unistd.h>
+
+namespace orbilan::cli {
+
+namespace {
+
+const char* kindName(int mode) { return mode == 1 ? "reflection" : "transmission"; }
+
+// Display names as the list shows them, or without the trailing comma of a
+// one-value entry ("SWR", "Smith"); "us" stands for microseconds.
+bool sameDisplayName(const std::string& entry, const std::string& wanted)
+{
+    std::string e = ui::toLowerAscii(entry);
+    std::string w = ui::toLowerAscii(ui::trimBlanks(wanted));
+    const std::string micro = "\xC2\xB5s";
+    if (const auto at = e.find(micro); at != std::string::npos)
+        e.replace(at, micro.size(), "us");
+    if (const auto at = w.find(micro); at != std::string::npos)
+        w.replace(at, micro.size(), "us");
+    if (!e.empty() && e.back() == ',')
+        e.pop_back();
+    if (!w.empty() && w.back() == ',')
+        w.pop_back();
+    return e == w;
+}
+
+// Why the mode in view may not measure, in the program's terms.
+std::string notCalibratedReason(app::MainWindow& w, const MeasureArgs& a)
+{
+    const int units = w.cal.CalModes % 10;
+    const bool wantsReflection = a.mode == 1;
+    const bool held = wantsReflection ? (units == 1 || units == 3) : (units == 2 || units == 3);
+    const std::string label = w.controls().at("CalLabel").caption();
+    if (!held)
+        return label + ": " + a.calFile + " holds no " + kindName(a.mode) + " calibration";
+    if ((w.cal.CalModes >= 11) != w.sweep.CdsOn)
+        return label + ": the CDS setting differs from the calibration's";
+    const auto& cf = w.cal.CalFreq;
+    const int nc = cf[0] >= 1 && cf[0] <= 401 ? cf[0] : 1;
+    const int n = w.settings.SweepPoints >= 1 && w.settings.SweepPoints <= 401 ? w.settings.SweepPoints : 1;
+    return label + ": the sweep " + std::to_string(w.sweep.FreqList[1]) + " to " +
+           std::to_string(w.sweep.FreqList[static_cast<std::size_t>(n)]) +
+           " Hz is not covered by the calibration (" + std::to_string(cf[1]) + " to " +
+           std::to_string(cf[static_cast<std::size_t>(nc)]) + " Hz)";
+}
+
+void chooseDisplay(ProgramRun& run, const std::string& name)
+{
+    run.click("DisplayButton");
+    run.failOnMessage(run.shownDialogs(), 1);
+    const ui::Control& list = run.control("displaycombo");
+    std::string entry;
+    std::string known;
+    for (const std::string& e : list.list()) {
+        if (sameDisplayName(e, name))
+            entry = e;
+        known += (known.empty() ? "" : "  ") + e;
+    }
+    if (entry.empty())
+        run.fail(2, "--display " + name + " is not a display of this mode (" + known + ")");
+    run.choose("displaycombo", entry);
+    run.failOnMessage(run.shownDialogs(), 2);
+}
+
+void setAperture(ProgramRun& run, const std::string& hz)
+{
+    auto step = [&run](auto&& action) {
+        action();
+        run.failOnMessage(run.shownDialogs(), 2);
+    };
+    step([&] { run.click("GDwindowButton"); });
+    step([&] { run.click("GDAselect(0)"); });
+    step([&] { run.type("GDAHzBox", hz); });
+    step([&] { run.click("GDwindowOKbutton"); });
+    if (run.control("GDwindowFrame").visible())
+        run.fail(2, "the aperture " + hz + " Hz was not accepted");
+}
+
+void writeTouchstone(ProgramRun& run, const MeasureArgs& a, const std::string& path)
+{
+    app::MainWindow& w = run.window();
+    const ui::DateTimeText now = run.platform().now();
+    TouchstoneSource source;
+    source.version = w.VersionText;
+    source.date = now.date;
+    source.time = now.time;
+    source.calFile = a.calFile;
+    source.calStatus = w.controls().at("CalLabel").caption();
+    source.averages = w.settings.AdcAverages;
+    source.adcWaitMs = w.settings.AdcWaitMs;
+    source.adcType = w.settings.AdcType;
+    source.adcMode = w.settings.AdcMode;
+    source.cds = w.sweep.CdsOn;
+    source.z0 = w.cal.RefImpedance.re;
+
+    const int n = w.settings.SweepPoints;
+    std::vector<TouchstonePoint> points;
+    points.reserve(static_cast<std::size_t>(n));
+    for (int k = 1; k <= n && k <= 401; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        const cal::Complex p = w.cal.PointData[i];
+        points.push_back({w.sweep.FreqList[i], a.kind == OutputKind::Touchstone1
+                                                   ? ReflectionOfPoint(p, w.cal.RefImpedance)
+                                                   : TransmissionOfPoint(p)});
+    }
+    const int ports = a.kind == OutputKind::Touchstone1 ? 1 : 2;
+    if (const auto error = cal::ReplaceFileContents(path, TouchstoneText(source, ports, points)))
+        run.fail(1, "Error " + std::to_string(error->number) + ": " + error->description + ": " + path);
+}
+
+void writeCsv(ProgramRun& run, const std::string& path)
+{
+    run.platform().dataSavePath = path;
+    run.click("SaveDataButton");
+    run.failOnMessage(run.shownDialogs(), 1);
+}
+
+void measure(const MeasureArgs& a, CommandIo io)
+{
+    SimulatorHooks hooks;
+    if (const std::string why = startSimulator(a.instrument, hooks); !why.empty())
+        throw CommandFailed{2, why};
+    ProgramRun run("measure", a.instrument, hooks, io, a.quiet);
+    app::MainWindow& w = run.window();
+    run.platform().comment = a.comment;
+    run.start();
+
+    run.platform().calLoadPath = a.calFile;
+    run.click("CalLoadButton");
+    auto dialogs = run.shownDialogs();
+    run.failOnMessage(dialogs, 1);
+    if (w.cal.CalFreq[0] == 0 || w.cal.CalModes % 10 == 0)
+        run.fail(1, a.calFile + " holds no calibration");
+
+    run.click("ModeButton(" + std::to_string(a.mode) + ")");
+    run.failOnMessage(run.shownDialogs(), 1);
+    if (a.sweep.any()) {
+        run.setSweep(a.sweep);
+        run.note(run.shownDialogs());
+    }
+    const bool ready = a.mode == 1 ? w.cal.ReflCalValid : w.cal.TransCalValid;
+    if (!ready)
+        run.fail(1, notCalibratedReason(w, a));
+
+    if (!a.display.empty())
+        chooseDisplay(run, a.display);
+    if (!a.aperture.empty())
+        setAperture(run, a.aperture);
+
+    const int points = w.settings.SweepPoints;
+    for (int s = 1; s <= a.sweeps; ++s) {
+        run.beginProgress(points);
+        run.click("SweepButton(3)");
+        run.endProgress();
+        dialogs = run.shownDialogs();
+        if (w.ended() || !w.sweep.PassDone) {
+            run.failOnMessage(dialogs, 1);
+            run.fail(1, "the sweep stopped before its last point");
+        }
+        run.note(dialogs);
+        const std::string path = numberedOutput(a.output, s, a.sweeps);
+        if (a.kind == OutputKind::Csv)
+            writeCsv(run, path);
+        else
+            writeTouchstone(run, a, path);
+        if (!a.quiet)
+            io.out << points << " points, " << w.sweep.FreqList[1] << " to "
+                   << w.sweep.FreqList[static_cast<std::size_t>(points)] << " Hz ("
+                   << w.controls().at("CalLabel").caption() << "), written to " << path << '\n';
+    }
+}
+
+} // namespace
+
+int measureCommand(const std::vector<std::string>& args, CommandIo io)
+{
+    try {
+        const MeasureArgs a = parseMeasureArgs(args);
+        if (a.help) {
+            io.out << MeasureUsage << InstrumentOptionsHelp;
+            return 0;
+        }
+        measure(a, io);
+        return 0;
+    } catch (const CommandFailed& f) {
+        io.err << "orbilan-cli measure: " << f.text << '\n';
+        if (f.status == 2 && f.text.find("unexpected argument") != std::string::npos)
+            io.err << MeasureUsage;
+        return f.status;
+    }
+}
+
+int runMeasure(const Args& args)
+{
+    return measureCommand(args, CommandIo{std::cin, std::cout, std::cerr, isatty(STDERR_FILENO) != 0,
+                                       isatty(STDIN_FILENO) != 0});
+}
+
+} // namespace orbilan::cli

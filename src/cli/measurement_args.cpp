@@ -1,0 +1,248 @@
+// The command lines of calibrate and measure.
+#include <cctype>
+#include <filesystem>
+
+#include "cli/measurement_commands.h"
+#include "ui/number_text.h"
+
+namespace orbilan::cli {
+
+const char* const CalibrateUsage =
+    "usage: orbilan-cli calibrate --mode reflection|transmission [--cds]\n"
+    "                             (--start F --stop F | --centre F --span F) --steps N\n"
+    "                             [--wait MS] [--averages N] -o FILE.cal [--quiet] [instrument options]\n"
+    "Runs the program's calibration of the mode over the sweep and writes its calibration file.\n"
+    "Each standard is asked for on the terminal (Enter when connected, q to cancel), unless the\n"
+    "simulator connects it itself (--simulate without --no-auto-follow).\n"
+    "Frequencies are typed as in the sweep panel: 10m, 500k, 1000000 (Hz).\n"
+    "  --mode M           reflection (open, short, load) or transmission (thru, isolation)\n"
+    "  --cds              correlated double sampling on\n"
+    "  --steps N          frequency steps, 1 to 400 (N + 1 points)\n"
+    "  --wait MS          ADC settling wait per reading, 0 to 250 ms\n"
+    "  --averages N       readings averaged per point, 1 to 100\n"
+    "  -o FILE            the calibration file to write\n"
+    "  --quiet            no progress line and no summary\n";
+
+const char* const MeasureUsage =
+    "usage: orbilan-cli measure --mode transmission|reflection|groupdelay --cal FILE.cal\n"
+    "                           [(--start F --stop F | --centre F --span F)] [--steps N] [--wait MS]\n"
+    "                           [--averages N] [--display NAME] [--aperture HZ] [--sweeps N]\n"
+    "                           [--comment TEXT] -o OUT [--quiet] [instrument options]\n"
+    "Loads the calibration as the program does, sweeps once (or N times) and writes OUT by its\n"
+    "extension: .csv the program's data export for the display type; .s1p (reflection) or .s2p\n"
+    "(transmission, S21 only) Touchstone 1.1 in RI format.\n"
+    "Without sweep options the calibration's own sweep is measured; another sweep must lie inside\n"
+    "the calibration's range and is then interpolated.\n"
+    "  --display NAME     an entry of the program's display list (dB,deg  mag,deg  |Z|,deg  rho,deg\n"
+    "                     Rs,Xs  Rp,Xp  SWR  RL,deg  Smith  dB,us); it decides the .csv columns\n"
+    "  --aperture HZ      group-delay aperture\n"
+    "  --sweeps N         measure N sweeps, each to its own file (OUT-1, OUT-2 ...)\n"
+    "  --comment TEXT     the comment line of a .csv\n"
+    "  --quiet            no progress line and no summary\n";
+
+namespace {
+
+[[noreturn]] void bad(const std::string& text) { throw CommandFailed{2, text}; }
+
+std::string lowerExtension(const std::string& path)
+{
+    return ui::toLowerAscii(std::filesystem::path(path).extension().string());
+}
+
+bool wholeNumber(const std::string& text, int max, int& out)
+{
+    if (text.empty() || text.size() > 9)
+        return false;
+    long long v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        v = v * 10 + (c - '0');
+    }
+    if (v > max)
+        return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+// The options both commands share beyond the instrument's.
+struct CommonArgs {
+    InstrumentOptions instrument;
+    std::string mode;
+    std::string start, stop, centre, span;
+    SweepRequest sweep;
+    std::string output;
+    bool quiet = false;
+    bool help = false;
+};
+
+// Reads the command line; `extra` takes the options of one command only
+// (returns false for an option it does not know).
+template <typename Extra>
+CommonArgs readArgs(const std::vector<std::string>& args, Extra&& extra)
+{
+    CommonArgs c;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                bad(a + " needs a value");
+            return args[++i];
+        };
+        std::string error;
+        const OptionTaken taken = takeInstrumentOption(args, i, c.instrument, error);
+        if (taken == OptionTaken::Error)
+            bad(error);
+        if (taken == OptionTaken::Yes)
+            continue;
+        if (a == "--help" || a == "-h")
+            c.help = true;
+        else if (a == "--mode")
+            c.mode = value();
+        else if (a == "--start")
+            c.start = value();
+        else if (a == "--stop")
+            c.stop = value();
+        else if (a == "--centre" || a == "--center")
+            c.centre = value();
+        else if (a == "--span")
+            c.span = value();
+        else if (a == "--steps")
+            c.sweep.steps = value();
+        else if (a == "--wait")
+            c.sweep.wait = value();
+        else if (a == "--averages")
+            c.sweep.averages = value();
+        else if (a == "-o" || a == "--output")
+            c.output = value();
+        else if (a == "--quiet" || a == "-q")
+            c.quiet = true;
+        else if (!extra(a, value))
+            bad("unexpected argument '" + a + "'");
+    }
+    if (c.help)
+        return c;
+    if (const std::string why = checkInstrumentOptions(c.instrument); !why.empty())
+        bad(why);
+
+    const bool startStop = !c.start.empty() || !c.stop.empty();
+    const bool centreSpan = !c.centre.empty() || !c.span.empty();
+    if (startStop && centreSpan)
+        bad("give either --start and --stop or --centre and --span, not both");
+    if (startStop && (c.start.empty() || c.stop.empty()))
+        bad("--start and --stop go together");
+    if (centreSpan && (c.centre.empty() || c.span.empty()))
+        bad("--centre and --span go together");
+    c.sweep.centreSpan = centreSpan;
+    c.sweep.f1 = centreSpan ? c.centre : c.start;
+    c.sweep.f2 = centreSpan ? c.span : c.stop;
+    if (c.output.empty())
+        bad("-o FILE is missing");
+    return c;
+}
+
+} // namespace
+
+CalibrateArgs parseCalibrateArgs(const std::vector<std::string>& args)
+{
+    bool cds = false;
+    const CommonArgs c = readArgs(args, [&](const std::string& a, auto&&) {
+        if (a != "--cds")
+            return false;
+        cds = true;
+        return true;
+    });
+    CalibrateArgs out;
+    out.help = c.help;
+    if (c.help)
+        return out;
+    if (c.mode == "reflection")
+        out.mode = 1;
+    else if (c.mode == "transmission")
+        out.mode = 0;
+    else
+        bad(c.mode.empty() ? "--mode is missing (reflection or transmission)"
+                           : "--mode is reflection or transmission, not '" + c.mode + "'");
+    if (c.sweep.f1.empty())
+        bad("the sweep is missing: --start and --stop, or --centre and --span");
+    if (c.sweep.steps.empty())
+        bad("--steps is missing");
+    out.instrument = c.instrument;
+    out.sweep = c.sweep;
+    // A calibration is made with CDS on or off, never "as it happens to be".
+    out.sweep.cds = cds;
+    out.output = c.output;
+    out.quiet = c.quiet;
+    return out;
+}
+
+MeasureArgs parseMeasureArgs(const std::vector<std::string>& args)
+{
+    MeasureArgs out;
+    std::string sweeps;
+    const CommonArgs c = readArgs(args, [&](const std::string& a, auto&& value) {
+        if (a == "--cal")
+            out.calFile = value();
+        else if (a == "--display")
+            out.display = value();
+        else if (a == "--aperture")
+            out.aperture = value();
+        else if (a == "--sweeps")
+            sweeps = value();
+        else if (a == "--comment")
+            out.comment = value();
+        else
+            return false;
+        return true;
+    });
+    out.help = c.help;
+    if (c.help)
+        return out;
+    if (c.mode == "transmission")
+        out.mode = 0;
+    else if (c.mode == "reflection")
+        out.mode = 1;
+    else if (c.mode == "groupdelay")
+        out.mode = 2;
+    else
+        bad(c.mode.empty() ? "--mode is missing (transmission, reflection or groupdelay)"
+                           : "--mode is transmission, reflection or groupdelay, not '" + c.mode + "'");
+    if (out.calFile.empty())
+        bad("--cal FILE is missing");
+    if (!sweeps.empty() && (!wholeNumber(sweeps, 100000, out.sweeps) || out.sweeps < 1))
+        bad("--sweeps needs a whole number of at least 1");
+    if (!out.aperture.empty() && out.mode != 2)
+        bad("--aperture belongs to --mode groupdelay");
+
+    const std::string ext = lowerExtension(c.output);
+    if (ext == ".csv") {
+        out.kind = OutputKind::Csv;
+    } else if (ext == ".s1p") {
+        if (out.mode != 1)
+            bad("a .s1p file holds a reflection measurement: use --mode reflection, or write .s2p or .csv");
+        out.kind = OutputKind::Touchstone1;
+    } else if (ext == ".s2p") {
+        if (out.mode != 0)
+            bad("a .s2p file holds a transmission measurement: use --mode transmission, or write .s1p or .csv");
+        out.kind = OutputKind::Touchstone2;
+    } else {
+        bad("the output's extension says what to write: .csv, .s1p or .s2p");
+    }
+    out.instrument = c.instrument;
+    out.sweep = c.sweep;
+    out.output = c.output;
+    out.quiet = c.quiet;
+    return out;
+}
+
+std::string numberedOutput(const std::string& output, int n, int count)
+{
+    if (count <= 1)
+        return output;
+    const std::filesystem::path p(output);
+    std::filesystem::path numbered = p.parent_path() / (p.stem().string() + "-" + std::to_string(n));
+    numbered += p.extension();
+    return numbered.string();
+}
+
+} // namespace orbilan::cli

@@ -1,0 +1,156 @@
+// The command lines of calibrate and measure: what each means, and every
+// misuse refused as bad usage (status 2) with a line that says what is wrong.
+#include <gtest/gtest.h>
+
+#include "cli/measurement_commands.h"
+
+namespace orbilan::cli {
+namespace {
+
+using Args = std::vector<std::string>;
+
+std::string usageError(const std::function<void()>& parse)
+{
+    try {
+        parse();
+    } catch (const CommandFailed& f) {
+        EXPECT_EQ(f.status, 2) << f.text;
+        return f.text;
+    }
+    ADD_FAILURE() << "accepted";
+    return {};
+}
+
+TEST(CalibrateArgs, TakeTheSweepTheModeAndTheSimulator)
+{
+    const CalibrateArgs a =
+        parseCalibrateArgs({"--mode", "transmission", "--cds", "--centre", "10m", "--span", "500k", "--steps", "100",
+                            "--wait", "5", "--averages", "4", "-o", "t.cal", "--simulate", "--dut", "thru", "--seed",
+                            "7", "--ini", "/etc/vna", "--quiet"});
+    EXPECT_EQ(a.mode, 0);
+    EXPECT_TRUE(a.sweep.centreSpan);
+    EXPECT_EQ(a.sweep.f1, "10m");
+    EXPECT_EQ(a.sweep.f2, "500k");
+    EXPECT_EQ(a.sweep.steps, "100");
+    EXPECT_EQ(a.sweep.wait, "5");
+    EXPECT_EQ(a.sweep.averages, "4");
+    EXPECT_EQ(a.sweep.cds, std::optional<bool>(true));
+    EXPECT_EQ(a.output, "t.cal");
+    EXPECT_TRUE(a.quiet);
+    EXPECT_TRUE(a.instrument.program.simulate);
+    EXPECT_EQ(a.instrument.program.iniDir, "/etc/vna");
+    EXPECT_EQ(a.instrument.dut, "thru");
+    EXPECT_EQ(a.instrument.seedText, "7");
+    EXPECT_TRUE(a.instrument.instant());
+
+    // Without --cds a calibration is made with CDS off, whatever a loaded
+    // setting said.
+    const CalibrateArgs r =
+        parseCalibrateArgs({"--mode", "reflection", "--start", "1m", "--stop", "2m", "--steps", "1", "-o", "r.cal"});
+    EXPECT_EQ(r.mode, 1);
+    EXPECT_FALSE(r.sweep.centreSpan);
+    EXPECT_EQ(r.sweep.cds, std::optional<bool>(false));
+    EXPECT_FALSE(r.instrument.program.simulate);
+}
+
+TEST(CalibrateArgs, MisuseIsBadUsage)
+{
+    const std::string sweep[] = {"--start", "1m", "--stop", "2m", "--steps", "10", "-o", "x.cal"};
+    auto with = [&](Args extra) {
+        Args a(std::begin(sweep), std::end(sweep));
+        a.insert(a.end(), extra.begin(), extra.end());
+        return a;
+    };
+    const struct {
+        Args args;
+        const char* says;
+    } cases[] = {
+        {with({}), "--mode is missing"},
+        {with({"--mode", "groupdelay"}), "--mode is reflection or transmission, not 'groupdelay'"},
+        {{"--mode", "reflection", "--steps", "10", "-o", "x.cal"}, "the sweep is missing"},
+        {{"--mode", "reflection", "--start", "1m", "--stop", "2m", "-o", "x.cal"}, "--steps is missing"},
+        {{"--mode", "reflection", "--start", "1m", "--stop", "2m", "--steps", "10"}, "-o FILE is missing"},
+        {with({"--mode", "reflection", "--centre", "5m"}), "not both"},
+        {{"--mode", "reflection", "--start", "1m", "--steps", "10", "-o", "x.cal"}, "--start and --stop go together"},
+        {{"--mode", "reflection", "--span", "1m", "--steps", "10", "-o", "x.cal"}, "--centre and --span go together"},
+        {with({"--mode", "reflection", "--steps"}), "--steps needs a value"},
+        {with({"--mode", "reflection", "--bogus"}), "unexpected argument '--bogus'"},
+        {with({"--mode", "reflection", "--dut", "open"}), "need --simulate"},
+        {with({"--mode", "reflection", "--simulate", "--sim-timing", "slow"}), "instant or realtime"},
+        {with({"--mode", "reflection", "--simulate", "--seed", "-3"}), "whole number"},
+        {with({"--mode", "reflection", "--display", "SWR"}), "unexpected argument '--display'"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = usageError([&] { parseCalibrateArgs(c.args); });
+        EXPECT_NE(text.find(c.says), std::string::npos) << "said: " << text;
+    }
+    EXPECT_TRUE(parseCalibrateArgs({"--help"}).help);
+}
+
+TEST(MeasureArgs, TheOutputsExtensionSaysWhatToWrite)
+{
+    const MeasureArgs csv = parseMeasureArgs({"--mode", "groupdelay", "--cal", "t.cal", "--aperture", "100k",
+                                              "--display", "dB,us", "--sweeps", "3", "--comment", "lot 7", "-o",
+                                              "gd.CSV"});
+    EXPECT_EQ(csv.mode, 2);
+    EXPECT_EQ(csv.kind, OutputKind::Csv);
+    EXPECT_EQ(csv.calFile, "t.cal");
+    EXPECT_EQ(csv.aperture, "100k");
+    EXPECT_EQ(csv.display, "dB,us");
+    EXPECT_EQ(csv.sweeps, 3);
+    EXPECT_EQ(csv.comment, "lot 7");
+    EXPECT_FALSE(csv.sweep.any()) << "without sweep options the calibration's sweep is measured";
+
+    const MeasureArgs s1p = parseMeasureArgs({"--mode", "reflection", "--cal", "r.cal", "--steps", "20", "-o", "a.s1p"});
+    EXPECT_EQ(s1p.kind, OutputKind::Touchstone1);
+    EXPECT_TRUE(s1p.sweep.any());
+    EXPECT_FALSE(s1p.sweep.cds.has_value()) << "the calibration decides CDS";
+    EXPECT_EQ(parseMeasureArgs({"--mode", "transmission", "--cal", "t.cal", "-o", "f.S2P"}).kind,
+              OutputKind::Touchstone2);
+}
+
+TEST(MeasureArgs, MisuseIsBadUsage)
+{
+    const struct {
+        Args args;
+        const char* says;
+    } cases[] = {
+        {{"--mode", "reflection", "-o", "a.s1p"}, "--cal FILE is missing"},
+        {{"--mode", "smith", "--cal", "r.cal", "-o", "a.s1p"}, "not 'smith'"},
+        {{"--mode", "transmission", "--cal", "t.cal", "-o", "a.s1p"}, "a .s1p file holds a reflection measurement"},
+        {{"--mode", "reflection", "--cal", "r.cal", "-o", "a.s2p"}, "a .s2p file holds a transmission measurement"},
+        {{"--mode", "groupdelay", "--cal", "t.cal", "-o", "a.s2p"}, "a .s2p file holds a transmission measurement"},
+        {{"--mode", "reflection", "--cal", "r.cal", "-o", "a.txt"}, ".csv, .s1p or .s2p"},
+        {{"--mode", "reflection", "--cal", "r.cal", "-o", "noextension"}, ".csv, .s1p or .s2p"},
+        {{"--mode", "reflection", "--cal", "r.cal", "--aperture", "1k", "-o", "a.csv"}, "--aperture belongs to"},
+        {{"--mode", "reflection", "--cal", "r.cal", "--sweeps", "0", "-o", "a.csv"}, "--sweeps needs"},
+        {{"--mode", "reflection", "--cal", "r.cal", "--sweeps", "two", "-o", "a.csv"}, "--sweeps needs"},
+        {{"--mode", "reflection", "--cal", "r.cal", "--cds", "-o", "a.csv"}, "unexpected argument '--cds'"},
+        {{"--mode", "reflection", "--cal", "r.cal", "--stop", "5m", "-o", "a.csv"}, "go together"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = usageError([&] { parseMeasureArgs(c.args); });
+        EXPECT_NE(text.find(c.says), std::string::npos) << "said: " << text;
+    }
+}
+
+TEST(MeasureArgs, EachOfSeveralSweepsGetsItsOwnNumberedFile)
+{
+    EXPECT_EQ(numberedOutput("out.s1p", 1, 1), "out.s1p");
+    EXPECT_EQ(numberedOutput("out.s1p", 2, 3), "out-2.s1p");
+    EXPECT_EQ(numberedOutput("runs/a.b.csv", 10, 12), "runs/a.b-10.csv");
+}
+
+TEST(FrequencyFieldText, APlainNumberIsHzWhateverTheFieldShowedLast)
+{
+    EXPECT_EQ(frequencyFieldText("1000000"), "1000000h");
+    EXPECT_EQ(frequencyFieldText(" 2500 "), "2500h");
+    // A unit letter anywhere is the panel's to read, as typed.
+    EXPECT_EQ(frequencyFieldText("10m"), "10m");
+    EXPECT_EQ(frequencyFieldText("500K"), "500K");
+    EXPECT_EQ(frequencyFieldText("1k5"), "1k5");
+    EXPECT_EQ(frequencyFieldText("7h"), "7h");
+}
+
+} // namespace
+} // namespace orbilan::cli
