@@ -523,17 +523,18 @@ void MainWindow::reflectionCalibrationSteps()
     c("ModeCalLED", 1).setBackColour(Red);
     c("CalLoadButton").setEnabled(false);
     c("DisplayButton").setVisible(false).setEnabled(false);
-    CalAcquireSweep(cal.CalOpen);
-    if (msg("Connect short circuit reference, then click OK", ui::MsgButtons::OkCancel, ui::MsgIcon::None,
-            "VNA Short Calibration") != ok) {
+    // A standard that could not be measured to its last point (the ADC gave
+    // no reading, a frequency was refused) ends the calibration as a Cancel
+    // would: its readings are only partly new, so the kind is not calibrated.
+    if (!CalAcquireSweep(cal.CalOpen)) {
+        // incomplete
+    } else if (msg("Connect short circuit reference, then click OK", ui::MsgButtons::OkCancel, ui::MsgIcon::None,
+                   "VNA Short Calibration") != ok) {
         c("CalLoadButton").setEnabled(true);
-    } else {
-        CalAcquireSweep(cal.CalShort);
-        if (msg("Connect reference load, then click OK", ui::MsgButtons::OkCancel, ui::MsgIcon::None,
-                "VNA Load Calibration") == ok) {
-            CalAcquireSweep(cal.CalLoad);
-            complete = true;
-        }
+    } else if (CalAcquireSweep(cal.CalShort)
+               && msg("Connect reference load, then click OK", ui::MsgButtons::OkCancel, ui::MsgIcon::None,
+                      "VNA Load Calibration") == ok) {
+        complete = CalAcquireSweep(cal.CalLoad);
     }
     const bool replaced = complete && otherKindOnOtherSweep(true);
     if (complete)
@@ -565,16 +566,18 @@ void MainWindow::transmissionCalibrationSteps()
     c("ModeCalLED", 2).setBackColour(Red);
     c("CalLoadButton").setEnabled(false);
     c("DisplayButton").setVisible(false).setEnabled(false);
-    CalAcquireSweep(cal.CalThru);
-    if (sweep.CdsOn) {
+    // A thru or isolation not measured to its last point ends the
+    // calibration incomplete, as in the reflection calibration.
+    if (!CalAcquireSweep(cal.CalThru)) {
+        // incomplete
+    } else if (sweep.CdsOn) {
         // Correlated double sampling cancels the detector offset that the
         // isolation reading would otherwise remove.
         cal::ClearComplexArray(cal.CalIsol);
         complete = true;
     } else if (msg("Leave detector port open, then click OK", ui::MsgButtons::OkCancel, ui::MsgIcon::None,
                    "VNA Open Calibration") == ok) {
-        CalAcquireSweep(cal.CalIsol);
-        complete = true;
+        complete = CalAcquireSweep(cal.CalIsol);
     } else {
         c("CalLoadButton").setEnabled(true);
     }
@@ -605,20 +608,31 @@ void MainWindow::measure()
         sweep.PointIndex = static_cast<std::int16_t>(i);
         if (markerOnPoint(i))
             UpdateMarkers();
+        bool measured = false;
         switch (cal.MeasMode) {
         case 1:
-            DDSADC();
-            cal.PointData[iu] =
-                cal::OnePortImpedance(cal.LoadModel[iu], cal.WorkOpen[iu], cal.WorkShort[iu], cal.WorkLoad[iu],
-                                      cal.RawPoints[iu]);
+            measured = DDSADC();
+            if (measured)
+                cal.PointData[iu] = cal::OnePortImpedance(cal.LoadModel[iu], cal.WorkOpen[iu], cal.WorkShort[iu],
+                                                          cal.WorkLoad[iu], cal.RawPoints[iu]);
             break;
         case 2:
-            measureGroupDelayPoint(i);
+            measured = measureGroupDelayPoint(i);
             break;
         default:
-            DDSADC();
-            cal.PointData[iu] = cal::TransmissionRatio(cal.WorkIsol[iu], cal.WorkThru[iu], cal.RawPoints[iu]);
+            measured = DDSADC();
+            if (measured)
+                cal.PointData[iu] = cal::TransmissionRatio(cal.WorkIsol[iu], cal.WorkThru[iu], cal.RawPoints[iu]);
             break;
+        }
+        if (!measured) {
+            // No reading (the ADC never answered, the frequency was refused;
+            // the user has been told): nothing is plotted for this point, and
+            // the sweep stops before it, so that a resume measures it again.
+            sweep.StopSweep = true;
+            sweep.PointIndex = static_cast<std::int16_t>(i - 1);
+            sweep.ResumeIndex = static_cast<std::int16_t>(i - 1);
+            return;
         }
         PlotPoint(cal.PointData[iu]);
         if (markerOnPoint(i))
@@ -633,20 +647,24 @@ void MainWindow::measure()
         c("plotframe").setVisible(true);
 }
 
-void MainWindow::measureGroupDelayPoint(int i)
+bool MainWindow::measureGroupDelayPoint(int i)
 {
     const auto iu = static_cast<std::size_t>(i);
     const std::int32_t f = sweep.FreqList[iu];
-    DDSADC();
+    if (!DDSADC())
+        return false;
     const Complex first = cal::TransmissionRatio(cal.WorkIsol[iu], cal.WorkThru[iu], cal.RawPoints[iu]);
     // The second reading uses the calibration of f as well: one aperture is
     // far below the spacing of calibration points.
     const std::int32_t second = cal::GroupDelaySecondFrequency(f, sweep.GdApertureHz);
     sweep.FreqList[iu] = second;
-    DDSADC();
+    const bool measured = DDSADC();
     sweep.FreqList[iu] = f;
+    if (!measured)
+        return false;
     const Complex other = cal::TransmissionRatio(cal.WorkIsol[iu], cal.WorkThru[iu], cal.RawPoints[iu]);
     cal.PointData[iu] = {first.re, cal::GroupDelayMicroseconds(first.im, other.im, f, second, sweep.GdApertureHz)};
+    return true;
 }
 
 // --------------------------------------------------------- calibration file
