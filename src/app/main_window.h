@@ -274,6 +274,7 @@ private:
     // True when a calibration of the other kind is held on a sweep other
     // than the present one.
     bool otherKindOnOtherSweep(bool reflection) const;
+    // False when the instrument could not measure one of its two readings.
     bool measureGroupDelayPoint(int i);
     // Writes a file of ours; reports a failure and returns false.
     bool writeFileReporting(const std::string& path, const std::string& contents);

@@ -523,17 +523,16 @@ void MainWindow::reflectionCalibrationSteps()
     c("ModeCalLED", 1).setBackColour(Red);
     c("CalLoadButton").setEnabled(false);
     c("DisplayButton").setVisible(false).setEnabled(false);
-    // A standard that could not be measured to its last point (the ADC gave
-    // no reading, a frequency was refused) ends the calibration as a Cancel
-    // would: its readings are only partly new, so the kind is not calibrated.
+    // A standard the instrument could not measure completely leaves the
+    // calibration incomplete, as a cancel does; the link has said why.
     if (!CalAcquireSweep(cal.CalOpen)) {
-        // incomplete
+        c("CalLoadButton").setEnabled(true);
     } else if (msg("Connect short circuit reference, then click OK", ui::MsgButtons::OkCancel, ui::MsgIcon::None,
                    "VNA Short Calibration") != ok) {
         c("CalLoadButton").setEnabled(true);
-    } else if (CalAcquireSweep(cal.CalShort)
-               && msg("Connect reference load, then click OK", ui::MsgButtons::OkCancel, ui::MsgIcon::None,
-                      "VNA Load Calibration") == ok) {
+    } else if (CalAcquireSweep(cal.CalShort) &&
+               msg("Connect reference load, then click OK", ui::MsgButtons::OkCancel, ui::MsgIcon::None,
+                   "VNA Load Calibration") == ok) {
         complete = CalAcquireSweep(cal.CalLoad);
     }
     const bool replaced = complete && otherKindOnOtherSweep(true);
@@ -566,10 +565,8 @@ void MainWindow::transmissionCalibrationSteps()
     c("ModeCalLED", 2).setBackColour(Red);
     c("CalLoadButton").setEnabled(false);
     c("DisplayButton").setVisible(false).setEnabled(false);
-    // A thru or isolation not measured to its last point ends the
-    // calibration incomplete, as in the reflection calibration.
     if (!CalAcquireSweep(cal.CalThru)) {
-        // incomplete
+        c("CalLoadButton").setEnabled(true);
     } else if (sweep.CdsOn) {
         // Correlated double sampling cancels the detector offset that the
         // isolation reading would otherwise remove.
@@ -626,9 +623,9 @@ void MainWindow::measure()
             break;
         }
         if (!measured) {
-            // No reading (the ADC never answered, the frequency was refused;
-            // the user has been told): nothing is plotted for this point, and
-            // the sweep stops before it, so that a resume measures it again.
+            // The link has reported the fault and asked for a stop; the point
+            // was not measured, so a resume starts with it again (the sweep
+            // buttons resume after PointIndex).
             sweep.StopSweep = true;
             sweep.PointIndex = static_cast<std::int16_t>(i - 1);
             sweep.ResumeIndex = static_cast<std::int16_t>(i - 1);
@@ -654,8 +651,8 @@ bool MainWindow::measureGroupDelayPoint(int i)
     if (!DDSADC())
         return false;
     const Complex first = cal::TransmissionRatio(cal.WorkIsol[iu], cal.WorkThru[iu], cal.RawPoints[iu]);
-    // The second reading uses the calibration of f as well: one aperture is
-    // far below the spacing of calibration points.
+    // Both readings are corrected with the calibration of f, so the
+    // instrument's own path delay over the aperture stays in the result.
     const std::int32_t second = cal::GroupDelaySecondFrequency(f, sweep.GdApertureHz);
     sweep.FreqList[iu] = second;
     const bool measured = DDSADC();

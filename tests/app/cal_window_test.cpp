@@ -386,6 +386,35 @@ TEST_F(CalWindow, MeasureCorrectsEachPointAndStopsWhenAsked)
     EXPECT_EQ(w.cal.PointData[1].re, 0); // before the resume point: untouched
 }
 
+TEST_F(CalWindow, AnInstrumentThatStopsAnsweringIsNeverACalibration)
+{
+    REQUIRE_SIMULATOR();
+    defineSweep(calSweep);
+    selectMode(1);
+    platform.queue(Answer::ok());
+    ASSERT_EQ(kesp_sim_set_fault("adc-stuck"), 1);
+    ASSERT_TRUE(w.deliver([&] { w.CalibrateButton_Click(); }));
+    ASSERT_EQ(platform.messageTexts().size(), 2u); // the prompt, then the link's report
+    EXPECT_EQ(platform.messageTexts()[1].rfind("No reading from the ADC", 0), 0u);
+    EXPECT_EQ(w.cal.CalModes, 0);
+    EXPECT_EQ(w.cal.CalFreq[0], 0);
+    EXPECT_EQ(caption("CalLabel"), "Not Calibrated");
+
+    // Measuring: the point that failed is measured again on resume.
+    kesp_sim_set_fault("none");
+    holdCalibration(calSweep, 1);
+    w.CheckMachineStatus();
+    platform.clearDialogs();
+    w.sweep.ResumeIndex = 0;
+    w.sweep.StopSweep = false;
+    kesp_sim_set_fault("adc-stuck");
+    ASSERT_TRUE(w.deliver([&] { w.measure(); }));
+    EXPECT_TRUE(w.sweep.StopSweep);
+    EXPECT_FALSE(w.sweep.PassDone);
+    EXPECT_EQ(w.sweep.ResumeIndex, 0);
+    EXPECT_EQ(w.cal.PointData[1].re, 0);
+}
+
 TEST_F(CalWindow, SaveAndLoadRestoreEveryField)
 {
     TempDir dir;
