@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 
+#include "instrument/instrument.h"
 #include "sim_window.h"
 
 using namespace orbilan;
@@ -50,6 +51,9 @@ protected:
                 atYield(static_cast<int>(plotted.size()));
         };
     }
+
+    // Every answer the test scripted was asked for.
+    void TearDown() override { EXPECT_EQ(platform.pendingAnswers(), 0u); }
 
     MainWindow& w = *window;
 
@@ -147,7 +151,6 @@ TEST_P(SweepStrike, EndsTheProgramAtThatPointAndLeavesTheFilesAlone)
             if (w.sweep.PointIndex == s.point - 1)
                 kesp_sim_set_fault(armed(s.fault, 1).c_str());
         };
-    platform.queue(Answer::ok());
     EXPECT_FALSE(singleSweep());
     EXPECT_TRUE(platform.ended());
     EXPECT_EQ(platform.messageTexts(), std::vector<std::string>{expectedMessage(s.fault)});
@@ -175,7 +178,6 @@ TEST_P(CalibrationStrike, EndsTheProgramWithoutASaveQuestionAndLeavesTheFilesAlo
     };
     platform.queue(Answer::ok());
     platform.queue(Answer::ok());
-    platform.queue(Answer::ok()); // the fatal message
     EXPECT_FALSE(w.deliver([&] { w.CalibrateButton_Click(); }));
     EXPECT_TRUE(platform.ended());
     EXPECT_EQ(platform.messageTexts(), (std::vector<std::string>{"Connect thru, then click OK",
@@ -223,7 +225,6 @@ TEST_F(OverParallel, StuckAdcStopsTheSweepBeforeThePointItCouldNotMeasure)
         if (w.sweep.PointIndex == 2)
             kesp_sim_set_fault("adc-stuck");
     };
-    platform.queue(Answer::ok());
     EXPECT_TRUE(singleSweep());
     EXPECT_FALSE(platform.ended());
     EXPECT_EQ(platform.messageTexts(),
@@ -252,17 +253,14 @@ TEST_F(OverParallel, StuckAdcDuringACalibrationLeavesTheKindUncalibrated)
     };
     platform.queue(Answer::ok()); // thru
     platform.queue(Answer::ok()); // isolation
-    platform.queue(Answer::ok()); // the ADC message
-    platform.queue(Answer::no());  // the offer to save what is left
     EXPECT_TRUE(w.deliver([&] { w.CalibrateButton_Click(); }));
     kesp_sim_set_fault("none");
     EXPECT_EQ(platform.messageTexts(),
               (std::vector<std::string>{"Connect thru, then click OK", "Leave detector port open, then click OK",
                                         "No reading from the ADC within 0.05 seconds\rCheck that VNA is connected "
-                                        "and switched on.",
-                                        " Save calibration file now?"}));
+                                        "and switched on."}));
     EXPECT_EQ(plotted.size(), static_cast<std::size_t>(Points + 2));
-    // Half an isolation is no calibration.
+    // Half an isolation is no calibration (and nothing is left to save).
     EXPECT_EQ(w.cal.CalModes % 10, 0);
     EXPECT_FALSE(w.cal.TransCalValid);
     EXPECT_EQ(w.controls().at("CalLabel").caption(), "Not Calibrated");
@@ -299,8 +297,9 @@ TEST(StartupWithoutAnInstrument, CancelEndsTheProgram)
                         "Cancel to exit.");
         KespSimUsbState usbState{};
         kesp_sim_get_usb(&usbState);
-        if (usb)
+        if (usb) {
             EXPECT_EQ(usbState.writes, 1u); // the status frame, and no DDS frame after it
+        }
         EXPECT_FALSE(w.sweep.UiReady);
         kesp_sim_set_fault("none");
     }
