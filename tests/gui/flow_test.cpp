@@ -204,12 +204,66 @@ TEST_F(DesktopFlow, TheManualWindowSetsTheSynthesisersByHand)
     click("ManualOption");
     ASSERT_TRUE(desktop->manualWindow().isVisible());
     desktop->manualWindow().activateWindow();
-    QTest::qWaitForWindowActive(&desktop->manualWindow());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&desktop->manualWindow()));
     typeInto("frequency", "1000");
     click("Command1");
     EXPECT_NE(caption("adcvolts"), "ADC Result");
     click("CloseButton");
     EXPECT_FALSE(desktop->manualWindow().isVisible());
+}
+
+} // namespace
+} // namespace orbilan::test
+
+namespace orbilan::test {
+namespace {
+
+// The window in three states, as the README shows it: written to
+// $ORBILAN_SCREENSHOT_DIR when set (docs/ in the repository), else to a
+// temporary folder.
+TEST_F(DesktopFlow, Screenshots)
+{
+    const QByteArray target = qgetenv("ORBILAN_SCREENSHOT_DIR");
+    const QString folder = target.isEmpty() ? QString::fromStdString(dir.str()) : QString::fromLocal8Bit(target);
+    auto shoot = [&](const char* name) {
+        settle();
+        desktop->refresh();
+        QCoreApplication::processEvents();
+        const QImage image = desktop->mainWindow().form()->grab().toImage();
+        EXPECT_EQ(image.size(), desktop->mainWindow().form()->size());
+        EXPECT_TRUE(image.save(folder + QLatin1Char('/') + QLatin1String(name)));
+        return image;
+    };
+    start("owner = Demo\nadctype = 2440\nadcmode = 1\nadcdel = 10\n");
+    answers.clearDialogs();
+    const QImage empty = shoot("screenshot-empty.png");
+
+    ASSERT_TRUE(desktop->bench()->connectDevice("refl:R=20,L=2u,C=200p,topology=series"));
+    setSweep("1m", "30m", "200");
+    calibrateReflection();
+    click("DisplayButton");
+    choose("displaycombo", "Smith,");
+    click("SweepButton_3");
+    click("MarkerOn");
+    for (int i = 0; i < 6; ++i)
+        click("Marker_3");
+    click("Option2_1");
+    for (int i = 0; i < 14; ++i)
+        click("Marker_3");
+    const QImage smith = shoot("screenshot-smith.png");
+    EXPECT_NE(smith, empty);
+
+    click("MarkerOn");
+    click("DisplayButton");
+    choose("displaycombo", "|Z|,deg");
+    click("SetSweepButton");
+    click("SingleFreqSweep");
+    typeInto("F1text", "14.2m");
+    click("ButtonSweepOK");
+    ASSERT_TRUE(model().sweep.SingleFreqMode);
+    click("SweepButton_3");
+    ASSERT_TRUE(widget("SingleDisplayFrame")->isVisible());
+    shoot("screenshot-single-frequency.png");
 }
 
 } // namespace
