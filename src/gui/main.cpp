@@ -27,7 +27,7 @@ bool hasDisplay()
 std::string libraryFolder()
 {
     const QString here = QCoreApplication::applicationDirPath();
-    for (const QString& dir : {here, QDir(here).absoluteFilePath(QStringLiteral("../lib/orbilan"))})
+    for (const QString& dir : {here, QDir(here).absoluteFilePath(QStringLiteral("../" ORBILAN_INSTALL_LIBDIR))})
         if (QFileInfo::exists(dir + QStringLiteral("/libinpout32.so"))
             || QFileInfo::exists(dir + QStringLiteral("/libbrindle.so")))
             return orbilan::gui::ss(QDir(dir).absolutePath());

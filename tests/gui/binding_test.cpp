@@ -224,6 +224,26 @@ TEST_F(DesktopTest, ThePlotViewShowsTheCanvasPixelForPixel)
             ASSERT_EQ(shown.pixel(x, y) & 0xFFFFFF, canvas.pixel(x, y)) << x << "," << y;
 }
 
+TEST_F(DesktopTest, OnAHighDpiScreenEachCanvasPixelBecomesABlock)
+{
+    start();
+    auto* view = qobject_cast<gui::CanvasView*>(widget("Screen1"));
+    ASSERT_NE(view, nullptr);
+    // A trace to look at: the graticule in a colour of its own.
+    model().settings.GraticuleColour = 0x00FF00;
+    model().deliver([&] { model().ClearPlot(); });
+    const display::Canvas& canvas = model().plotCanvas();
+    QImage doubled(view->size() * 2, QImage::Format_RGB32);
+    doubled.setDevicePixelRatio(2);
+    view->render(&doubled);
+    for (int y = 0; y < canvas.height(); y += 3)
+        for (int x = 0; x < canvas.width(); x += 3)
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dx = 0; dx < 2; ++dx)
+                    ASSERT_EQ(doubled.pixel(2 * x + dx, 2 * y + dy) & 0xFFFFFF, canvas.pixel(x, y))
+                        << x << "," << y << " +" << dx << "," << dy;
+}
+
 TEST_F(DesktopTest, VnaTestOpensTheManualWindow)
 {
     start();

@@ -2,6 +2,7 @@
 // newcomer does on the first day, through the widgets.
 #include "desktop_fixture.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include "app/manual_form.h"
 #include "display/canvas.h"
 #include "gui/bench_window.h"
+#include "sim/kesp_sim.h"
 
 namespace orbilan::test {
 namespace {
@@ -204,12 +206,122 @@ TEST_F(DesktopFlow, TheManualWindowSetsTheSynthesisersByHand)
     click("ManualOption");
     ASSERT_TRUE(desktop->manualWindow().isVisible());
     desktop->manualWindow().activateWindow();
-    QTest::qWaitForWindowActive(&desktop->manualWindow());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&desktop->manualWindow()));
     typeInto("frequency", "1000");
     click("Command1");
     EXPECT_NE(caption("adcvolts"), "ADC Result");
     click("CloseButton");
     EXPECT_FALSE(desktop->manualWindow().isVisible());
+}
+
+} // namespace
+} // namespace orbilan::test
+
+namespace orbilan::test {
+namespace {
+
+// The window in three states, as the README shows it: written to
+// $ORBILAN_SCREENSHOT_DIR when set (docs/ in the repository), else to a
+// temporary folder.
+TEST_F(DesktopFlow, Screenshots)
+{
+    const QByteArray target = qgetenv("ORBILAN_SCREENSHOT_DIR");
+    const QString folder = target.isEmpty() ? QString::fromStdString(dir.str()) : QString::fromLocal8Bit(target);
+    auto shoot = [&](const char* name) {
+        settle();
+        desktop->refresh();
+        QCoreApplication::processEvents();
+        const QImage image = desktop->mainWindow().form()->grab().toImage();
+        EXPECT_EQ(image.size(), desktop->mainWindow().form()->size());
+        EXPECT_TRUE(image.save(folder + QLatin1Char('/') + QLatin1String(name)));
+        return image;
+    };
+    start("owner = Demo\nadctype = 2440\nadcmode = 1\nadcdel = 10\n");
+    answers.clearDialogs();
+    const QImage empty = shoot("screenshot-empty.png");
+
+    ASSERT_TRUE(desktop->bench()->connectDevice("refl:R=20,L=2u,C=200p,topology=series"));
+    setSweep("1m", "30m", "200");
+    calibrateReflection();
+    click("DisplayButton");
+    choose("displaycombo", "Smith,");
+    click("SweepButton_3");
+    click("MarkerOn");
+    for (int i = 0; i < 6; ++i)
+        click("Marker_3");
+    click("Option2_1");
+    for (int i = 0; i < 14; ++i)
+        click("Marker_3");
+    const QImage smith = shoot("screenshot-smith.png");
+    EXPECT_NE(smith, empty);
+
+    click("MarkerOn");
+    click("DisplayButton");
+    choose("displaycombo", "|Z|,deg");
+    click("SetSweepButton");
+    click("SingleFreqSweep");
+    typeInto("F1text", "14.2m");
+    click("ButtonSweepOK");
+    ASSERT_TRUE(model().sweep.SingleFreqMode);
+    click("SweepButton_3");
+    ASSERT_TRUE(widget("SingleDisplayFrame")->isVisible());
+    shoot("screenshot-single-frequency.png");
+}
+
+} // namespace
+} // namespace orbilan::test
+
+namespace orbilan::test {
+namespace {
+
+TEST_F(DesktopFlow, ClosingTheWindowIsTheExitButton)
+{
+    start();
+    // Closing the manual window is its Close button.
+    click("SetSweepButton");
+    click("ManualOption");
+    ASSERT_TRUE(desktop->manualWindow().isVisible());
+    EXPECT_FALSE(desktop->manualWindow().close());
+    settle();
+    EXPECT_FALSE(desktop->manualWindow().isVisible());
+    EXPECT_EQ(model().c("Start_End").value() + model().c("Centre_Span").value(), 1);
+
+    // Closing the main window runs the program's own exit, which ends it.
+    EXPECT_FALSE(desktop->mainWindow().close());
+    settle();
+    EXPECT_TRUE(model().ended());
+    EXPECT_TRUE(desktop->ended());
+    EXPECT_FALSE(desktop->mainWindow().isVisible());
+}
+
+TEST_F(DesktopFlow, TheBenchConnectsWhatTheUserChooses)
+{
+    start();
+    gui::BenchWindow* bench = desktop->bench();
+    ASSERT_NE(bench, nullptr);
+    EXPECT_TRUE(bench->connectDevice("refl:R=50"));
+    EXPECT_EQ(std::string(kesp_sim_connected_dut()), "refl:R=50");
+    EXPECT_FALSE(bench->connectDevice("resistor please"));
+    EXPECT_EQ(std::string(kesp_sim_connected_dut()), "refl:R=50");
+    auto* status = bench->findChild<QLabel*>("connectedStatus");
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(status->text().startsWith("Not connected: ")) << status->text().toStdString();
+
+    // The standards by their buttons.
+    qobject_cast<QAbstractButton*>(bench->findChild<QWidget*>("device_1"))->click();
+    qobject_cast<QAbstractButton*>(bench->findChild<QWidget*>("connectButton"))->click();
+    EXPECT_EQ(std::string(kesp_sim_connected_dut()), "short");
+
+    bench->setFastTiming(false);
+    EXPECT_EQ(desktop->platform().sleepScale(), 1.0);
+    bench->setFastTiming(true);
+    EXPECT_EQ(desktop->platform().sleepScale(), 0.0);
+
+    // Without auto-follow the prompts leave connected what the user connected.
+    bench->setAutoFollow(false);
+    setSweep("1m", "2m", "4");
+    calibrateReflection();
+    EXPECT_EQ(std::string(kesp_sim_connected_dut()), "short");
 }
 
 } // namespace
