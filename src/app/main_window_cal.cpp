@@ -624,8 +624,10 @@ void MainWindow::measure()
         }
         if (!measured) {
             // The link has reported the fault and asked for a stop; the point
-            // was not measured, so a resume starts with it again.
+            // was not measured, so a resume starts with it again (the sweep
+            // buttons resume after PointIndex).
             sweep.StopSweep = true;
+            sweep.PointIndex = static_cast<std::int16_t>(i - 1);
             sweep.ResumeIndex = static_cast<std::int16_t>(i - 1);
             return;
         }

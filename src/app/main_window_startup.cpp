@@ -199,7 +199,10 @@ void MainWindow::OrbilanButton_Click()
 
 void MainWindow::End_Button_Click()
 {
-    if (cal.CalUnsaved == -1) {
+    // Offered once more if the user declined before (-1), and offered at all
+    // if the window was never ready to ask (1): a calibration whose kind is
+    // not the one in view, or one left incomplete, still holds the other's.
+    if (cal.CalUnsaved != 0) {
         cal.CalUnsaved = 1;
         CheckUnsavedCal();
     }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/manual_form.h"
+#include "display/scales.h"
 #include "sweep/freq_list.h"
 #include "sweep/frequency.h"
 #include "sweep/sweep_time.h"
@@ -566,7 +567,7 @@ void MainWindow::EstTime()
     sweep.PointTimeS =
         sweep::PointTimeS(settings.AdcWaitMs, settings.AdcConvMs, settings.ReadOverheadMs, settings.AdcAverages);
     const float seconds = sweep::SweepTimeS(settings.SweepPoints, sweep.PointTimeS, sweep.CdsOn);
-    c("TimeEstimate").setCaption(sweep::SweepTimeText(seconds, platform_.decimalSeparator()));
+    c("TimeEstimate").setCaption(display::FormatScaleValue(seconds, platform_.decimalSeparator()));
 }
 
 void MainWindow::CDS_check_Click()

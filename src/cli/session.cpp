@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <exception>
 
+#include "display/canvas.h"
+#include "display/png.h"
 #include "ui/number_text.h"
 #include "ui/state_registry.h"
 
@@ -109,6 +111,8 @@ std::string Session::execute(const SessionCommand& cmd)
         started_ = true;
         window_->deliver([this] { window_->Form_Load(); });
         window_->controls().at("MainWindow").setVisible(true);
+        if (!window_->ended() && simulator_.configured)
+            simulator_.configured(window_->settings);
         return "ok";
     case Verb::Quit:
         over_ = true;
@@ -241,8 +245,9 @@ std::string Session::getProperty(const std::string& object, const std::string& p
 
 std::string Session::writeCanvas(const std::string& path)
 {
-    (void)path;
-    return "error no picture writer in this build";
+    if (!display::writePng(window_->plotCanvas().image(), path))
+        return "error cannot write " + quoteText(path);
+    return "ok";
 }
 
 } // namespace orbilan::cli

@@ -26,6 +26,9 @@ struct SimulatorHooks {
     std::function<void(const std::string& text)> prompt;
     // A calibration procedure ended (auto-follow reconnects the device).
     std::function<void()> calibrationDone;
+    // The start-up has read the settings (the bench takes the load standard
+    // the program will model).
+    std::function<void(const app::Settings&)> configured;
 };
 
 class Session {

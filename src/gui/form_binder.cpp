@@ -200,6 +200,9 @@ FormBinder::Bound& FormBinder::bind(ui::Control& control)
     }
 
     b.widget = makeWidget(b, host);
+    // Containers lie beneath the controls they share the window with.
+    if (control.kind() == ControlKind::Frame)
+        b.widget->lower();
     b.widget->setObjectName(objectNameFor(control.name(), control.index()));
     if (b.placement)
         b.widget->setGeometry(b.rect.translated(-origin));
@@ -590,7 +593,10 @@ void FormBinder::updateReach()
         if (b.widget->isHidden() == visible) {
             b.widget->setVisible(visible);
             // What the program shows in place of another comes out on top.
-            if (visible)
+            const ControlKind kind = b.control->kind();
+            if (visible
+                && ((b.placement && b.placement->overlay) || kind == ControlKind::ListBox
+                    || kind == ControlKind::EditableList))
                 b.widget->raise();
         }
         const bool enabled = effectiveEnabled(b);

@@ -8,7 +8,14 @@ namespace {
 
 Placement at(int x, int y, int w, int h, Align align = Align::Left, Look look = Look::Plain)
 {
-    return Placement{QRect(x, y, w, h), align, look, nullptr, 0};
+    return Placement{QRect(x, y, w, h), align, look, nullptr, 0, false};
+}
+
+Placement overlay(int x, int y, int w, int h, Look look = Look::Plain)
+{
+    Placement p = at(x, y, w, h, Align::Left, look);
+    p.overlay = true;
+    return p;
 }
 
 Placement glyph(int x, int y, int w, int h, const char* text)
@@ -59,6 +66,7 @@ std::map<std::string, Placement> mainTable()
 
     // ---- plot, scales and frequency axis
     t["DisplayFrame"] = at(188, 8, 560, 462);
+    t["TitleLabel"] = at(268, 12, 400, 22, A::Centre, L::Heading);
     t["Ycolour(1)"] = at(198, 16, 12, 12, A::Left, L::Swatch);
     t["Y1Label"] = at(214, 12, 50, 20, A::Left, L::Heading);
     t["Ycolour(2)"] = at(678, 16, 12, 12, A::Left, L::Swatch);
@@ -89,7 +97,7 @@ std::map<std::string, Placement> mainTable()
     t["Temp2"] = at(230, 440, 30, 22);
 
     // ---- single-frequency panel, over the plot
-    t["SingleDisplayFrame"] = at(188, 8, 560, 462, A::Left, L::Display);
+    t["SingleDisplayFrame"] = overlay(188, 8, 560, 462, L::Display);
     t["SingleY1Units"] = at(674, 44, 66, 20, A::Left, L::Display);
     t["SingleY1Lo"] = at(196, 70, 66, 20, A::Right, L::Display);
     t["BargraphY1"] = at(268, 60, 400, 40);
@@ -103,7 +111,7 @@ std::map<std::string, Placement> mainTable()
     t["SingleFrequencyLabel"] = at(228, 320, 480, 50, A::Centre, L::DisplayLarge);
 
     // ---- calibration information, under the plot
-    t["CalInfo"] = at(188, 476, 560, 166);
+    t["CalInfo"] = overlay(188, 476, 560, 166);
     t["CalInfoHeading(0)"] = at(312, 494, 110, 18, A::Left, L::Heading);
     t["CalInfoHeading(1)"] = at(426, 494, 110, 18, A::Left, L::Heading);
     const char* calColumn[] = {"CalStartC", "CalEndC", "CalStepsC", "ADCWC", "AvgC"};
@@ -154,6 +162,9 @@ std::map<std::string, Placement> mainTable()
     t["Marker(4)"] = glyph(956, 248, 38, 28, "\u25B2");
     t["Marker(5)"] = glyph(998, 248, 38, 28, "\u25BC");
     t["MkrCF"] = at(1050, 248, 122, 28);
+    t["MarkerStepLabel"] = at(776, 226, 164, 18, A::Centre);
+    t["MarkerFindLabel"] = at(956, 226, 80, 18, A::Centre);
+    t["MarkerDeltaLabel"] = at(1052, 290, 122, 18, A::Centre, L::Heading);
     t["Option2(0)"] = at(800, 288, 110, 22);
     t["Option2(1)"] = at(926, 288, 110, 22);
     const char* rows[3][3] = {{"MarkerFreq", "MarkerF2", "MarkerF3"},
@@ -165,7 +176,7 @@ std::map<std::string, Placement> mainTable()
     t["Markerlabel"] = at(776, 392, 396, 20);
 
     // ---- sweep settings panel, over the sweep control
-    t["SetupSweep"] = at(756, 8, 436, 462);
+    t["SetupSweep"] = overlay(756, 8, 436, 462);
     const char* kinds[] = {"Start_End", "Centre_Span", "Max_Sweep", "SingleFreqSweep"};
     for (int i = 0; i < 4; ++i)
         t[kinds[i]] = at(770, 36 + i * 26, 130, 22);
@@ -194,7 +205,7 @@ std::map<std::string, Placement> mainTable()
     t["FreqCancel"] = at(1000, 300, 84, 30);
 
     // ---- group-delay aperture window, over the sweep control
-    t["GDwindowFrame"] = at(766, 8, 300, 160);
+    t["GDwindowFrame"] = overlay(766, 8, 300, 160);
     t["GDAselect(0)"] = at(776, 38, 22, 22);
     t["GDAHzBox"] = at(800, 36, 100, 26);
     t["GDAHzLabel"] = at(906, 40, 30, 18);

@@ -33,6 +33,9 @@ struct Placement {
     const char* glyph = nullptr;
     // A list box shown in place of its button opens this tall (0: rect's height).
     int openHeight = 0;
+    // A panel shown over others (the sweep settings over the sweep control):
+    // it comes out on top whenever it is shown.
+    bool overlay = false;
 };
 
 class FormLayout {

@@ -1,10 +1,5 @@
 #include "sweep/sweep_time.h"
 
-#include <cmath>
-#include <cstdlib>
-
-#include "ui/number_text.h"
-
 namespace orbilan::sweep {
 
 float AdcConversionMs(int adcType, int adcMode, float currentMs)
@@ -41,22 +36,6 @@ float SweepTimeS(int points, float pointTimeS, bool cds)
     if (cds)
         return 2.0f * pointTimeS * static_cast<float>(points);
     return static_cast<float>(points) * pointTimeS;
-}
-
-std::string SweepTimeText(float seconds, char decimalSeparator)
-{
-    const double v = seconds;
-    if (v == 0)
-        return std::string("0") + decimalSeparator + "0";
-    if (v == -180)
-        return "-180";
-    // Digits of the integer part, taken toward minus infinity first.
-    const double whole = std::fabs(std::floor(v));
-    int digits = 1;
-    for (double limit = 10; whole >= limit && digits < 20; limit *= 10)
-        ++digits;
-    const char* pattern = digits == 1 ? "#0.0##" : digits == 2 ? "###.0" : digits == 3 ? "####" : "#####";
-    return ui::formatPattern(v, pattern, decimalSeparator);
 }
 
 } // namespace orbilan::sweep

@@ -2,8 +2,6 @@
 // throughout, as the figures users compare against were always computed.
 #pragma once
 
-#include <string>
-
 namespace orbilan::sweep {
 
 // Conversion time of one reading in ms: for the 2440 the mode sets the rate;
@@ -16,10 +14,5 @@ float PointTimeS(int adcWaitMs, float adcConvMs, float readOverheadMs, int adcAv
 
 // Seconds per sweep; CDS measures four phases instead of two.
 float SweepTimeS(int points, float pointTimeS, bool cds);
-
-// The estimate as its caption shows it: the scale-value format of the plot's
-// buttons (one digit before the point keeps up to three decimals, two keep
-// one, more keep none).
-std::string SweepTimeText(float seconds, char decimalSeparator = '.');
 
 } // namespace orbilan::sweep

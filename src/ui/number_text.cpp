@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <string_view>
 
 namespace orbilan::ui {
 
@@ -200,6 +201,44 @@ int radixDigit(char c, int radix)
     return d >= 0 && d < radix ? d : -1;
 }
 
+// The value of "[sign]digits[.digits][e[sign]digits]". Not strtod: strtod
+// reads the decimal point of the C locale, which a desktop toolkit sets from
+// the user's language, and "1.5" would read as 1 under a decimal comma.
+// Beyond a double's range the answer is strtod's: infinity or zero.
+double decimalValue(const std::string& text)
+{
+    std::string_view t(text);
+    const bool negative = !t.empty() && t.front() == '-';
+    if (!t.empty() && (t.front() == '-' || t.front() == '+'))
+        t.remove_prefix(1);
+    double v = 0;
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
+    if (r.ec == std::errc::result_out_of_range) {
+        // Too large when the first significant digit stands at or above the
+        // units place once the exponent is applied; too small otherwise.
+        const std::size_t e = t.find_first_of("eE");
+        const std::string_view mantissa = t.substr(0, e);
+        long long exponent = 0;
+        if (e != std::string_view::npos) {
+            std::string_view x = t.substr(e + 1);
+            const bool down = !x.empty() && x.front() == '-';
+            if (!x.empty() && (x.front() == '-' || x.front() == '+'))
+                x.remove_prefix(1);
+            for (char c : x)
+                exponent = exponent < 100000000 ? exponent * 10 + (c - '0') : exponent;
+            if (down)
+                exponent = -exponent;
+        }
+        const std::size_t point = mantissa.find('.');
+        const std::size_t first = mantissa.find_first_of("123456789");
+        const std::size_t units = point == std::string_view::npos ? mantissa.size() : point;
+        const long long place = first < units ? static_cast<long long>(units - first - 1)
+                                              : -static_cast<long long>(first - units);
+        v = place + exponent >= 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    }
+    return negative ? -v : v;
+}
+
 // Scans a number at s[pos]; returns the characters used (0 for none) and the value.
 std::size_t scanNumber(const std::string& s, std::size_t pos, char sep, double& value)
 {
@@ -254,7 +293,7 @@ std::size_t scanNumber(const std::string& s, std::size_t pos, char sep, double& 
             i = j;
         }
     }
-    value = std::strtod(normalised.c_str(), nullptr);
+    value = decimalValue(normalised);
     return i - pos;
 }
 

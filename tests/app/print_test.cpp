@@ -242,6 +242,7 @@ TEST_F(PrintButtons, PrintGathersTheWindowsCaptionsAndSettings)
     EXPECT_EQ(textAt(page, 2.0, 5.0)->text, "8000");
     EXPECT_EQ(textAt(page, 18.5, 11.0)->text, "deg");
     EXPECT_EQ(textAt(page, 17.5, 17.5)->text, "30");
+    // The estimate is brought up to date first: 11 x 2 x (20 + 130 + 10) ms x 2.
     EXPECT_EQ(textAt(page, 4.0, 19.0)->text, "ADC type:  2410    ADC Mode:  0    Sweep time: 7.04 s  ");
     EXPECT_EQ(textAt(page, 4.0, 20.0)->text,
               " 11 measurement points    20 ms ADC settling time    2  measurements per point");

@@ -69,6 +69,8 @@ TEST(Startup, ParallelPortReachesReadyWithTheSequenceOfTheLink)
     EXPECT_EQ(b.w->disp.Y1Trace[1], -999.0);
     EXPECT_EQ(b.w->disp.PrevY2Trace[401], -999.0);
     EXPECT_EQ(b.w->manualForm().controls().at("frequency").text(), "10000.000");
+    // Every control the start-up touches belongs to some area of the window.
+    EXPECT_EQ(b.w->implicitControls(), std::vector<std::string>{});
 }
 
 TEST(Startup, NotRespondingRetryReadsTheCorrectedIni)

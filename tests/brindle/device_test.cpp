@@ -37,9 +37,10 @@ public:
         const int digit = name.back() - '0';
         return present.count(digit) ? 100 + digit : brindle::InvalidHandle;
     }
-    bool control(brindle::Handle, std::uint32_t code, const void* in, std::uint32_t inSize, void* out,
+    bool control(brindle::Handle handle, std::uint32_t code, const void* in, std::uint32_t inSize, void* out,
                  std::uint32_t outSize, std::uint32_t& returned) override
     {
+        invalidUses += handle == brindle::InvalidHandle;
         Request r;
         r.code = code;
         r.outSize = outSize;
@@ -68,7 +69,12 @@ public:
         }
         return true;
     }
-    void close(brindle::Handle) override { ++closes; }
+    void close(brindle::Handle handle) override
+    {
+        invalidUses += handle == brindle::InvalidHandle;
+        ++closes;
+    }
+    int invalidUses = 0; // requests or closes on a handle that never opened
 };
 
 class Brindle : public ::testing::Test {
@@ -280,4 +286,56 @@ TEST_F(Brindle, SharedDeviceCarriesTheFrames)
     EXPECT_EQ(vnaread(nullptr, &count), 0);
     EXPECT_EQ(driver.opened.size(), 2u); // searched once, then opened once and kept open
     EXPECT_EQ(driver.closes, 1);
+}
+
+TEST_F(Brindle, WithoutAnInstrumentEveryMemberFailsAndNoHandleIsUsed)
+{
+    driver.present = {};
+    VNADevice d;
+    ASSERT_EQ(d.get_State(), -1);
+    unsigned char frame[15] = {0x55};
+    unsigned char reply[256] = {};
+    for (int round = 0; round < 2; ++round) { // and again: every call searches anew
+        EXPECT_FALSE(d.Init());
+        EXPECT_FALSE(d.Start());
+        EXPECT_FALSE(d.Stop());
+        EXPECT_FALSE(d.Write(frame, 15));
+        EXPECT_FALSE(d.Read(reply));
+        EXPECT_FALSE(d.Read(nullptr));
+        EXPECT_FALSE(d.Write(nullptr, 15));
+        EXPECT_FALSE(d.Write(frame, -1));
+        EXPECT_EQ(d.get_BytesReturned(), 0);
+        EXPECT_EQ(d.get_State(), -1);
+        EXPECT_EQ(d.get_Instance(), 255);
+    }
+    EXPECT_TRUE(driver.requests.empty());
+    EXPECT_EQ(driver.closes, 0);
+    EXPECT_EQ(driver.invalidUses, 0);
+    EXPECT_EQ(Out32(0x378, 1), 0);
+    EXPECT_EQ(Inp32(0x379), -1);
+    EXPECT_TRUE(driver.requests.empty());
+
+    // An instrument plugged in later is found by the next open.
+    driver.present = {2};
+    EXPECT_TRUE(d.Write(frame, 15));
+    EXPECT_EQ(d.get_State(), 1);
+    EXPECT_EQ(d.get_Instance(), 2);
+    EXPECT_EQ(driver.invalidUses, 0);
+}
+
+TEST(BrindleLog, GoesToTheUsersStateFolderOrNowhere)
+{
+    const char* keepState = std::getenv("XDG_STATE_HOME");
+    const char* keepHome = std::getenv("HOME");
+    const std::string savedState = keepState ? keepState : "", savedHome = keepHome ? keepHome : "";
+    setenv("XDG_STATE_HOME", "/run/user/7/state", 1);
+    setenv("HOME", "/home/ham", 1);
+    EXPECT_EQ(brindle::logFilePath(), "/run/user/7/state/orbilan/vnalog.txt");
+    setenv("XDG_STATE_HOME", "relative/state", 1); // not a place to trust
+    EXPECT_EQ(brindle::logFilePath(), "/home/ham/.local/state/orbilan/vnalog.txt");
+    unsetenv("XDG_STATE_HOME");
+    unsetenv("HOME");
+    EXPECT_EQ(brindle::logFilePath(), ""); // never a shared folder such as /tmp
+    keepState ? setenv("XDG_STATE_HOME", savedState.c_str(), 1) : unsetenv("XDG_STATE_HOME");
+    keepHome ? setenv("HOME", savedHome.c_str(), 1) : unsetenv("HOME");
 }

@@ -61,6 +61,7 @@ TEST(ProgressBar, AfterASecondTheLineTellsTheTimeLeftAtTheRateSoFar)
     ASSERT_TRUE(bar.shown());
     EXPECT_NE(shown(out.str()).find("16/48 points  0:04 left"), std::string::npos) << out.str();
     bar.finish();
+    // One copy of the text: two calls of str() are two strings.
     const std::string text = out.str();
     EXPECT_EQ(text.back(), '\n');
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1);

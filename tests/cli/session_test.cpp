@@ -6,6 +6,9 @@
 
 #include "app/manual_form.h"
 #include "cli/session.h"
+#include "display/canvas.h"
+#include "display/png.h"
+#include "support/test_platform.h"
 
 namespace orbilan::cli {
 namespace {
@@ -183,6 +186,20 @@ TEST_F(SessionTest, EveryControlAndStateNameOfTheProgramIsReadable)
         session.handleLine(line);
         EXPECT_EQ(out.str().rfind("ok ", 0), 0u) << line << ": " << out.str();
     }
+}
+
+TEST_F(SessionTest, CanvasWritesThePlotAreaAsItIsNow)
+{
+    const test::TempDir dir;
+    const std::string path = (dir.path() / "plot.png").string();
+    EXPECT_EQ(run({"canvas \"" + path + "\"", "canvas \"" + dir.str() + "/missing/plot.png\""}),
+              "ok\nerror cannot write \"" + dir.str() + "/missing/plot.png\"\n");
+    ui::Image written;
+    ASSERT_TRUE(display::readPng(path, written));
+    const ui::Image plot = session.window().plotCanvas().image();
+    EXPECT_EQ(written.width, plot.width);
+    EXPECT_EQ(written.height, plot.height);
+    EXPECT_TRUE(written.pixels == plot.pixels);
 }
 
 TEST_F(SessionTest, TheSimulatorHearsDevicesAndTheEndOfACalibration)

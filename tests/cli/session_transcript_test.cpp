@@ -2,7 +2,8 @@
 // `orbilan-cli session`, and its answers, interleaved with the commands that
 // caused them, must match the expected transcript line by line.
 //
-// A script's line "# args: ..." gives the session's options. @TMP@ stands for
+// A script's line "# args: ..." gives the session's options, and "# env: ..."
+// variables for its environment (KESP_SIM_FAULT=no-instrument). @TMP@ stands for
 // a fresh temporary folder (the session's working folder) and @DATA@ for
 // tests/cli/data. Set ORBILAN_UPDATE_TRANSCRIPTS=1 to write the transcripts
 // anew after a deliberate change, then review the difference.
@@ -59,15 +60,18 @@ std::string runScript(const fs::path& script)
     const std::vector<std::string> lines = linesOf(test::readFile(script));
 
     std::string args;
+    std::string env;
     std::string input;
     for (const std::string& line : lines) {
         const std::string expanded = replaceAll(replaceAll(line, "@TMP@", tmpPath), "@DATA@", DataDir.string());
         if (expanded.rfind("# args:", 0) == 0)
             args = expanded.substr(7);
+        if (expanded.rfind("# env:", 0) == 0)
+            env = expanded.substr(6);
         input += expanded + "\n";
     }
     tmp.write("script.in", input);
-    const std::string command = "cd " + shellQuote(tmpPath) + " && " + shellQuote(std::string(ORBILAN_BIN_DIR) + "/orbilan-cli")
+    const std::string command = "cd " + shellQuote(tmpPath) + " && " + env + " timeout 300 " + shellQuote(std::string(ORBILAN_BIN_DIR) + "/orbilan-cli")
                                 + " session " + args + " < script.in > script.out 2> script.err";
     const int status = std::system(command.c_str());
     EXPECT_EQ(status, 0) << "the session ended with status " << status << ": "

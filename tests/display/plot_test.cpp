@@ -127,6 +127,18 @@ TEST_F(DisplayWindow, PlottedValuesAreLimitedAndTheLimitsStoredInTheTrace)
     EXPECT_EQ(w.disp.PrevY1Trace[4], 1e6);
 }
 
+TEST_F(DisplayWindow, SwrOfALosslessLoadIsPlottedAtTheLimit)
+{
+    sweepOf(3, 1000000, 3000000);
+    w.disp.DisplayCode = 14;
+    w.disp.PlotSelection = 1;
+    w.ClearPlot();
+    plotPass({{100, 0}, {0, 0}, {50, 0}}); // SWR 2, a short, a match
+    EXPECT_DOUBLE_EQ(w.disp.Y1Trace[1], 2.0);
+    EXPECT_EQ(w.disp.Y1Trace[2], 1e6);
+    EXPECT_DOUBLE_EQ(w.disp.Y1Trace[3], 1.0);
+}
+
 TEST_F(DisplayWindow, PlotSelectionY1NeitherDrawsNorErasesY2)
 {
     sweepOf(51, 1000000, 30000000);

@@ -63,6 +63,17 @@ TEST_F(SingleFrequency, AMegohmAndMoreReadsAsSuchAndRunsOffTheBox)
     EXPECT_EQ(barEnd(2), static_cast<int>(std::floor(170.0 / 360 * 399 + 0.5)));
 }
 
+TEST_F(SingleFrequency, LosslessLoadReadsAsThePlotLimitOnTheSwrBar)
+{
+    chooseDisplay(1, "SWR,");
+    w.PlotPoint({0, 0}); // a short: |rho| = 1
+    EXPECT_EQ(caption("SingleAlabel"), ">1 Meg   ");
+    EXPECT_EQ(barEnd(1), 399);
+    w.PlotPoint({100, 0}); // 100 ohm on 50: SWR 2
+    EXPECT_EQ(caption("SingleAlabel"), "2.00     ");
+    EXPECT_NEAR(barEnd(1), 0.01 * 399, 1.0);
+}
+
 TEST_F(SingleFrequency, DeselectedQuantityLeavesItsBoxEmpty)
 {
     w.PlotPoint({-3, 20});

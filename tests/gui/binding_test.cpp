@@ -163,6 +163,7 @@ TEST_F(DesktopTest, SweepIsSetThroughTheWidgets)
 TEST_F(DesktopTest, ARefusedEntryKeepsTheFocusAndSwallowsTheClick)
 {
     start();
+    answers.clearDialogs();
     click("SetSweepButton");
     typeInto("F1text", "12x4");
     ASSERT_EQ(answers.dialogs().size(), 1u);
@@ -182,6 +183,7 @@ TEST_F(DesktopTest, ARefusedEntryKeepsTheFocusAndSwallowsTheClick)
 TEST_F(DesktopTest, FocusTheProgramMovesRunsNoHandlers)
 {
     start();
+    answers.clearDialogs();
     click("SetSweepButton");
     // Max Sweep sends the focus to OK; the binding follows without leaving
     // or entering anything on its own.

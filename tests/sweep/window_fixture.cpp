@@ -23,6 +23,8 @@ SweepWindowTest::SweepWindowTest() : window(platform, simulated(iniDir))
     EXPECT_TRUE(window.sweep.UiReady);
 }
 
+void SweepWindowTest::TearDown() { EXPECT_EQ(window.implicitControls(), std::vector<std::string>{}); }
+
 void SweepWindowTest::click(const std::string& name, int index)
 {
     window.deliver([&] { ui().userClick(name, index); });

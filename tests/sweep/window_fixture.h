@@ -16,6 +16,8 @@ namespace orbilan::test {
 class SweepWindowTest : public ::testing::Test {
 protected:
     SweepWindowTest();
+    // Every control the sweep's handlers reached exists in the window.
+    void TearDown() override;
 
     ui::ControlSet& ui() { return window.controls(); }
     ui::Control& ctl(const std::string& name, int index = -1) { return window.controls().at(name, index); }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cal/comma_locale.h"
 #include "ui/number_text.h"
 #include "ui/state_registry.h"
 
@@ -81,4 +82,25 @@ TEST(NumberText, ShortestExactTextsReadBack)
     EXPECT_EQ(stateValueText(StateValue{std::int64_t{-7}}), "-7");
     EXPECT_EQ(trimBlanks("\t x \t"), "\t x \t");
     EXPECT_EQ(trimBlanks("  x  "), "x");
+}
+
+// A desktop toolkit sets the C locale from the user's language; typed numbers
+// and vna.ini values must read the same under a decimal comma.
+TEST(NumberText, ReadingDoesNotFollowTheCLocale)
+{
+    orbilan::test::CommaLocale comma;
+    if (!comma.active())
+        GTEST_SKIP() << "no decimal-comma locale on this system";
+    EXPECT_EQ(*parseNumber("1,5", ','), 1.5);
+    EXPECT_EQ(*parseNumber("1.5", ','), 1.5);
+    EXPECT_EQ(*parseNumber("+2.5E-3"), 0.0025);
+    EXPECT_EQ(leadingNumber("148.33 MHz"), 148.33);
+    EXPECT_EQ(leadingNumber("-.5"), -0.5);
+    // Beyond a double: infinity above, zero below, as before.
+    EXPECT_TRUE(std::isinf(leadingNumber("1e999")));
+    EXPECT_LT(leadingNumber("-123.4e400"), 0);
+    EXPECT_TRUE(std::isinf(leadingNumber("-123.4e400")));
+    EXPECT_EQ(leadingNumber("1e-999"), 0);
+    EXPECT_EQ(leadingNumber("0.0001e-330"), 0);
+    EXPECT_TRUE(std::isinf(*parseNumber("0.01E311")));
 }

@@ -1,0 +1,55 @@
+// Any text as a Touchstone file of the simulator's bench, one-port or
+// two-port: what the reader accepts has at least one point, frequencies that
+// are finite, not negative and rising, finite S parameters, and a response
+// the bench can use at any frequency.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "sim/network.h"
+
+namespace {
+
+using namespace orbilan::sim;
+
+void check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+bool finite(Cx z) { return std::isfinite(z.real()) && std::isfinite(z.imag()); }
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 1)
+        return 0;
+    const int ports = (data[0] & 1) ? 2 : 1;
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+    Touchstone t;
+    std::string error;
+    if (!parseTouchstone(in, ports, t, error)) {
+        check(!error.empty());
+        return 0;
+    }
+    check(t.ports == ports);
+    check(!t.hz.empty());
+    check(t.hz.size() == t.s.size());
+    for (std::size_t i = 0; i < t.hz.size(); ++i) {
+        check(std::isfinite(t.hz[i]) && t.hz[i] >= 0);
+        check(i == 0 || t.hz[i] > t.hz[i - 1]);
+        for (const Cx& z : t.s[i])
+            check(finite(z));
+    }
+    // Between points, at them and beyond both ends.
+    const double probes[] = {0, t.hz.front(), (t.hz.front() + t.hz.back()) / 2, t.hz.back(), t.hz.back() * 2 + 1};
+    for (double hz : probes)
+        for (TouchstoneParam p : {S11, S21, S12, S22})
+            check(finite(touchstoneAt(t, p, hz)));
+    return 0;
+}

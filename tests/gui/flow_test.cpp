@@ -1,0 +1,216 @@
+// The desktop program end to end on the simulated instrument: what a
+// newcomer does on the first day, through the widgets.
+#include "desktop_fixture.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/manual_form.h"
+#include "display/canvas.h"
+#include "gui/bench_window.h"
+
+namespace orbilan::test {
+namespace {
+
+class DesktopFlow : public DesktopTest {
+protected:
+    void setSweep(const QString& start, const QString& end, const QString& steps)
+    {
+        click("SetSweepButton");
+        typeInto("F1text", start);
+        typeInto("F2text", end);
+        click("StepsButton");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        keys(steps + "\r");
+        click("ButtonSweepOK");
+    }
+    void calibrateReflection()
+    {
+        click("ModeButton_1");
+        for (int i = 0; i < 3; ++i)
+            answers.queue(ui::Answer::ok());
+        answers.queue(ui::Answer::no()); // not saved yet
+        click("CalibrateButton");
+    }
+    QString caption(const QString& name) { return widgetAs<QLabel>(name)->text(); }
+};
+
+TEST_F(DesktopFlow, StartsWithoutVnaIniAndIsReady)
+{
+    start();
+    ASSERT_FALSE(answers.dialogs().empty());
+    EXPECT_EQ(answers.dialogs()[0].text, "No vna.ini file found - using defaults");
+    EXPECT_EQ(caption("CalLabel"), "Not Calibrated");
+    EXPECT_EQ(caption("TitleLabel"), "Orbilan for Kesp VNA"); // no file, no owner to name
+    EXPECT_TRUE(widget("SetSweepButton")->isEnabled());
+    EXPECT_FALSE(widget("SweepFrame")->isVisible());
+    EXPECT_FALSE(model().ended());
+}
+
+TEST_F(DesktopFlow, CalibratesMeasuresAndReadsTheDevice)
+{
+    start();
+    answers.clearDialogs();
+    ASSERT_TRUE(desktop->bench()->connectDevice("refl:R=100"));
+    setSweep("1m", "30m", "100");
+    ASSERT_TRUE(model().sweep.SweepDefined);
+    ASSERT_EQ(model().settings.SweepPoints, 101);
+
+    calibrateReflection();
+    ASSERT_EQ(answers.dialogs().size(), 4u);
+    EXPECT_EQ(answers.dialogs()[0].title, "VNA Open Calibration");
+    EXPECT_EQ(answers.dialogs()[1].title, "VNA Short Calibration");
+    EXPECT_EQ(answers.dialogs()[2].title, "VNA Load Calibration");
+    EXPECT_EQ(answers.dialogs()[3].title, "Unsaved Calibration File");
+    EXPECT_TRUE(model().cal.ReflCalValid);
+    EXPECT_EQ(caption("CalLabel"), "Calibrated");
+    ASSERT_TRUE(widget("SweepFrame")->isVisible());
+
+    // One sweep of the 100 ohm resistor: it reads back as 100 ohm.
+    click("SweepButton_3");
+    EXPECT_EQ(caption("SweepStatus"), "Completed Sweep");
+    for (int i = 1; i <= 101; i += 10) {
+        EXPECT_NEAR(model().cal.PointData[i].re, 100, 1.0) << "point " << i;
+        EXPECT_NEAR(model().cal.PointData[i].im, 0, 1.0) << "point " << i;
+    }
+    // The trace is on the screen the widget shows.
+    const display::Canvas& screen = model().plotCanvas();
+    const QImage shown = widget("Screen1")->grab().toImage();
+    int yellow = 0;
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x)
+            if ((shown.pixel(x, y) & 0xFFFFFF) == screen.pixel(x, y) && screen.pixel(x, y) == 0xFFFF00)
+                ++yellow;
+    EXPECT_GT(yellow, 100);
+
+    // Display types through the chooser.
+    click("DisplayButton");
+    auto* types = widgetAs<QListWidget>("displaycombo");
+    ASSERT_TRUE(types->isVisible());
+    choose("displaycombo", "SWR,");
+    EXPECT_EQ(model().disp.DisplayCode, 14);
+    EXPECT_EQ(caption("DisplayLabel"), "SWR");
+    click("DisplayButton");
+    choose("displaycombo", "Smith,");
+    EXPECT_EQ(model().disp.DisplayCode, 16);
+    click("SweepButton_3");
+
+    // A marker stepped along the trace.
+    click("MarkerOn");
+    ASSERT_TRUE(widget("Markers")->isVisible());
+    EXPECT_EQ(widgetAs<QPushButton>("MarkerOn")->text(), "Mkr Off");
+    click("Marker_2");
+    click("Marker_3");
+    EXPECT_EQ(model().disp.MarkerPos[0], 12);
+    EXPECT_EQ(caption("MarkerFreq"), QString::fromStdString(model().c("MarkerFreq").caption()));
+    EXPECT_TRUE(caption("MarkerFreq").endsWith(" MHz"));
+    click("MarkerOn");
+
+    // Store and show the trace; autoscale on a rectangular display.
+    click("DisplayButton");
+    choose("displaycombo", "|Z|,deg");
+    click("SweepButton_3");
+    click("TraceSave");
+    EXPECT_EQ(caption("TraceStatusLabel"), "Stored");
+    click("DisplayMemory");
+    EXPECT_EQ(widgetAs<QPushButton>("DisplayMemory")->text(), "Hide");
+    click("ScaleControl");
+    EXPECT_EQ(widgetAs<QPushButton>("ScaleControl")->text(), "Max Range");
+    EXPECT_LT(model().disp.Y1Top, 8000);
+}
+
+TEST_F(DesktopFlow, ExportsDataAndSavesAndLoadsTheCalibrationThroughTheFileDialogs)
+{
+    start();
+    answers.clearDialogs();
+    setSweep("1m", "10m", "10");
+    calibrateReflection();
+    ASSERT_TRUE(model().cal.ReflCalValid);
+    click("SweepButton_3");
+
+    const std::string csv = (dir.path() / "dut.csv").string();
+    answers.queue(ui::Answer::typed("bench test"));
+    answers.queue(ui::Answer::file(csv));
+    click("SaveDataButton");
+    const std::string data = readFile(csv);
+    EXPECT_EQ(data.rfind("\"Orbilan software for Kesp VNA version 1.3D", 0), 0u);
+    EXPECT_NE(data.find("\"bench test\""), std::string::npos);
+    EXPECT_NE(data.find("\"Frequency Hz \",\"|Z| ohms\",\"deg\""), std::string::npos);
+
+    const std::string cal = (dir.path() / "bench.cal").string();
+    answers.clearDialogs();
+    answers.queue(ui::Answer::file(cal));
+    click("SaveCalButton");
+    ASSERT_FALSE(answers.dialogs().empty());
+    EXPECT_EQ(answers.dialogs().back().title, "Save calibration data to file");
+    EXPECT_EQ(answers.dialogs().back().filter, "cal files|*.cal|All Files|*.*");
+    EXPECT_EQ(model().cal.CalUnsaved, 0);
+    EXPECT_EQ(readFile(cal).rfind("2410,0\r\n", 0), 0u);
+
+    // A new sweep leaves the calibration behind; loading it makes its sweep current.
+    setSweep("2m", "3m", "5");
+    answers.clearDialogs();
+    answers.queue(ui::Answer::file(cal));
+    click("CalLoadButton");
+    EXPECT_EQ(answers.dialogs().back().title, "Load calibration data");
+    EXPECT_EQ(caption("FileLabel"), "bench.cal");
+    EXPECT_EQ(caption("CalLabel"), "Calibrated");
+    EXPECT_EQ(model().sweep.FreqList[1], 1000000);
+    EXPECT_EQ(model().settings.SweepPoints, 11);
+    // The file dialogs remember the folder.
+    EXPECT_EQ(desktop->platform().lastFolder().toStdString(), dir.str());
+}
+
+TEST_F(DesktopFlow, PrintsAnAnnotatedPageAndCopiesThePlot)
+{
+    start();
+    setSweep("1m", "10m", "10");
+    calibrateReflection();
+    click("SweepButton_3");
+
+    answers.clearDialogs();
+    answers.queue(ui::Answer::typed("first light"));
+    click("PrintMe");
+    ASSERT_EQ(answers.printed().size(), 1u);
+    const ui::PrintPage& page = answers.printed()[0];
+    const auto comment = std::find_if(page.items.begin(), page.items.end(),
+                                      [](const ui::PrintItem& i) { return i.text == "first light"; });
+    ASSERT_NE(comment, page.items.end());
+    EXPECT_EQ(comment->x, 2.5);
+    EXPECT_EQ(comment->y, 2.0);
+    const auto image = std::find_if(page.items.begin(), page.items.end(),
+                                    [](const ui::PrintItem& i) { return i.kind == ui::PrintItem::Kind::Image; });
+    ASSERT_NE(image, page.items.end());
+    EXPECT_EQ(image->image.width, 400);
+    EXPECT_EQ(image->image.height, 320);
+
+    QGuiApplication::clipboard()->clear();
+    click("SendToClipboard");
+    const QImage copied = QGuiApplication::clipboard()->image();
+    EXPECT_EQ(copied.size(), QSize(400, 320));
+    EXPECT_EQ(copied.pixel(0, 0) & 0xFFFFFF, model().plotCanvas().pixel(0, 0));
+}
+
+TEST_F(DesktopFlow, TheManualWindowSetsTheSynthesisersByHand)
+{
+    start();
+    click("SetSweepButton");
+    click("ManualOption");
+    ASSERT_TRUE(desktop->manualWindow().isVisible());
+    desktop->manualWindow().activateWindow();
+    QTest::qWaitForWindowActive(&desktop->manualWindow());
+    typeInto("frequency", "1000");
+    click("Command1");
+    EXPECT_NE(caption("adcvolts"), "ADC Result");
+    click("CloseButton");
+    EXPECT_FALSE(desktop->manualWindow().isVisible());
+}
+
+} // namespace
+} // namespace orbilan::test
