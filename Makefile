@@ -33,7 +33,7 @@ FUZZ_SECONDS ?= 10
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBILAN_FUZZ=ON \
 	  -DORBILAN_BUILD_GUI=OFF -DORBILAN_BUILD_TESTS=OFF > /dev/null
-	@cmake --build build-fuzz -j $(JOBS)
+	@cmake --build build-fuzz -j $(JOBS) --target fuzzers
 	@scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
 
 # Builds and starts the program on the simulated instrument.

@@ -60,7 +60,12 @@ double Adc::conversionSeconds(int type, int mode)
 std::uint32_t Adc::wordForVolts(double volts)
 {
     const double code = std::nearbyint((volts + 2.5) * (1u << 28) / 1.25);
-    return static_cast<std::uint32_t>(std::clamp(code, 0.0, static_cast<double>(0x3FFFFFFF)));
+    // A device whose response overflows the bench's arithmetic (an inductor
+    // of 1e300 H) leaves no number at all; the converter reads the bottom of
+    // its range rather than whatever a conversion of NaN happens to give.
+    if (!(code > 0))
+        return 0;
+    return static_cast<std::uint32_t>(std::min(code, static_cast<double>(0x3FFFFFFF)));
 }
 
 double Adc::voltsForWord(std::uint32_t word)

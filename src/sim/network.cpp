@@ -46,6 +46,14 @@ bool endsWithNoCase(std::string_view s, std::string_view tail)
     return s.size() >= tail.size() && lower(s.substr(s.size() - tail.size())) == tail;
 }
 
+bool allFinite(const std::array<Cx, 4>& s)
+{
+    for (const Cx& z : s)
+        if (!std::isfinite(z.real()) || !std::isfinite(z.imag()))
+            return false;
+    return true;
+}
+
 std::optional<double> parsePlainNumber(std::string_view text)
 {
     if (!text.empty() && text.front() == '+')
@@ -295,6 +303,12 @@ bool parseTouchstone(std::istream& in, int ports, Touchstone& out, std::string& 
                     else
                         s[k] = std::polar(format == MA ? a : std::pow(10.0, a / 20), b * std::numbers::pi / 180);
                 }
+                // A number that is finite as written may not be once scaled
+                // (GHz, dB): the bench would compute with infinities.
+                if (!std::isfinite(hz) || !allFinite(s)) {
+                    error = where + "a value is too large";
+                    return false;
+                }
                 out.hz.push_back(hz);
                 out.s.push_back(s);
                 pending.clear();
@@ -326,6 +340,14 @@ bool parseTouchstone(std::istream& in, int ports, Touchstone& out, std::string& 
             s[S12] = a11 * i12 + a12 * i22;
             s[S21] = a21 * i11 + a22 * i21;
             s[S22] = a21 * i12 + a22 * i22;
+        }
+        // Renormalising a value that is not a passive network's can divide
+        // by zero.
+        for (const auto& s : out.s) {
+            if (!allFinite(s)) {
+                error = "the data cannot be renormalised to 50 ohm from the reference impedance of the file";
+                return false;
+            }
         }
     }
     return true;

@@ -4,6 +4,7 @@
 // value written back into its field reads as the same value.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -13,11 +14,14 @@ namespace {
 
 using namespace orbilan::sweep;
 
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+// A broken invariant: says which, then stops as a crash does.
+#define check(condition)                                                                                              \
+    do {                                                                                                              \
+        if (!(condition)) {                                                                                           \
+            std::fprintf(stderr, "invariant broken: %s\n", #condition);                                               \
+            std::abort();                                                                                             \
+        }                                                                                                             \
+    } while (0)
 
 bool isUnit(const std::string& unit) { return unit == UnitHz || unit == UnitKHz || unit == UnitMHz; }
 

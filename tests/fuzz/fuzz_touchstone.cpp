@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -15,11 +16,14 @@ namespace {
 
 using namespace orbilan::sim;
 
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+// A broken invariant: says which, then stops as a crash does.
+#define check(condition)                                                                                              \
+    do {                                                                                                              \
+        if (!(condition)) {                                                                                           \
+            std::fprintf(stderr, "invariant broken: %s\n", #condition);                                               \
+            std::abort();                                                                                             \
+        }                                                                                                             \
+    } while (0)
 
 bool finite(Cx z) { return std::isfinite(z.real()) && std::isfinite(z.imag()); }
 

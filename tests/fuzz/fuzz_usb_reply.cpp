@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -27,11 +28,14 @@ namespace {
 
 using namespace orbilan::instrument;
 
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+// A broken invariant: says which, then stops as a crash does.
+#define check(condition)                                                                                              \
+    do {                                                                                                              \
+        if (!(condition)) {                                                                                           \
+            std::fprintf(stderr, "invariant broken: %s\n", #condition);                                               \
+            std::abort();                                                                                             \
+        }                                                                                                             \
+    } while (0)
 
 // One reply as the input describes it: whether the read fails, the count the
 // library reports and the bytes it puts into the caller's buffer.

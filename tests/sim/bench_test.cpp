@@ -165,7 +165,11 @@ TEST_F(SimTest, TouchstoneDataIsRenormalisedToFiftyOhm)
                {"# Hz S RI\n2 0 0\n1 0 0\n", "must rise"},
                {"# Hz S RI\n1 0 zero\n", "line 2"},
                {"# Hz S RI\n1 0 0\n2 0\n", "incomplete"},
-               {"! nothing\n", "no data"}};
+               {"! nothing\n", "no data"},
+               // Finite as written, not once scaled or renormalised.
+               {"# Hz S DB\n1 2e6 0\n", "line 2: a value is too large"},
+               {"# GHz S RI\n1e300 0 0\n", "line 2: a value is too large"},
+               {"# Hz S RI R 100\n1 -3 0\n", "cannot be renormalised"}};
     for (const auto& b : bad) {
         EXPECT_EQ(kesp_sim_set_dut(writeFile("bad.s1p", b.text).c_str()), 0) << b.text;
         EXPECT_NE(std::string(kesp_sim_last_error()).find(b.reason), std::string::npos) << kesp_sim_last_error();

@@ -100,6 +100,14 @@ TEST_F(SimTest, AveragesBeyondOneFramePoolIntoSixtyTwoWordsAndZeroGivesNone)
     r = receive();
     EXPECT_EQ(r[1] & 0x20, 0x20);
     EXPECT_EQ(r[4], 0);
+
+    // A device whose response is beyond any number reads the bottom of the
+    // range, not an undefined conversion.
+    ASSERT_EQ(kesp_sim_set_dut("refl:L=1e300"), 1);
+    ASSERT_TRUE(send(wire::measureFrame(0x50, wire::tuningWord(50e6), 0, 0, 2)));
+    r = receive();
+    ASSERT_EQ(r.size(), 5u + 8u);
+    EXPECT_EQ(Frame(r.begin() + 5, r.end()), Frame(8, 0));
 }
 
 TEST_F(SimTest, AResultNobodyReadIsDroppedWhenTheNextExchangeStarts)
