@@ -301,6 +301,10 @@ private:
     std::string frequencyText(std::int32_t hz);
     // The display code in force when the chooser opened.
     std::int16_t codeBeforeChooser_ = 0;
+    // The grid is drawn with the XOR pen: drawing it while it is on screen
+    // would erase it. Every caller wants it shown, so a redraw of a grid that
+    // is already there does nothing; clearing the plot takes it away.
+    bool graticuleShown_ = false;
 
     // ------------------------------------------- private helpers of main_window_print.cpp
     // (print area)

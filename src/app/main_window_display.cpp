@@ -606,6 +606,9 @@ void MainWindow::RefreshScales()
 
 void MainWindow::DrawGraticule()
 {
+    if (graticuleShown_)
+        return;
+    graticuleShown_ = true;
     if (disp.DisplayCode == display::CodeSmith) {
         DrawSmithGrid();
         return;
@@ -626,6 +629,7 @@ void MainWindow::DrawSmithGrid()
     s.clear();
     s.setDrawMode(display::DrawMode::Xor);
     display::DrawSmithGridLines(s, settings.GraticuleColour);
+    graticuleShown_ = true;
 }
 
 void MainWindow::ClearPlot()
@@ -633,6 +637,7 @@ void MainWindow::ClearPlot()
     if (markersShown())
         markeroff();
     screen_->clear();
+    graticuleShown_ = false;
     sweepLine_->clear();
     screen_->setDrawMode(display::DrawMode::Xor);
     DrawGraticule();
