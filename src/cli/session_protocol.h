@@ -14,7 +14,7 @@ struct SessionCommand {
     enum class Verb { Start, Answer, Click, Type, Key, Choose, Focus, Leave, After, Get, Canvas, Sim, Quit };
     Verb verb = Verb::Quit;
     std::string name;   // click, type, key, choose, focus, leave, get
-    std::string text;   // type, key, choose; the path of canvas; the spec of sim
+    std::string text;   // type, key, choose; the path of canvas; the device of sim
     ui::Answer answer;  // answer
     int count = 0;      // after: measured points to wait
     std::string then;   // after: the command line to run then (already checked)
