@@ -3,10 +3,10 @@
 // file it reads back the same.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
 #include "cal/cal_file.h"
+#include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -14,10 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto d = ReadCalFile(std::string_view(reinterpret_cast<const char*>(data), size));
     if (!d)
         return 0;
-    if (d->Points < 1 || d->Points > MaxCalPoints || d->Modes < 0 || d->Modes > 3)
-        std::abort();
+    check(d->Points >= 1 && d->Points <= MaxCalPoints);
+    check(d->Modes >= 0 && d->Modes <= 3);
     const auto again = ReadCalFile(WriteCalFile(*d));
-    if (!again || again->Points != d->Points || again->Freq != d->Freq)
-        std::abort();
+    check(again.has_value());
+    check(again->Points == d->Points && again->Freq == d->Freq);
     return 0;
 }

@@ -9,19 +9,11 @@
 #include <string>
 
 #include "sweep/frequency.h"
+#include "fuzz_check.h"
 
 namespace {
 
 using namespace orbilan::sweep;
-
-// A broken invariant: says which, then stops as a crash does.
-#define check(condition)                                                                                              \
-    do {                                                                                                              \
-        if (!(condition)) {                                                                                           \
-            std::fprintf(stderr, "invariant broken: %s\n", #condition);                                               \
-            std::abort();                                                                                             \
-        }                                                                                                             \
-    } while (0)
 
 bool isUnit(const std::string& unit) { return unit == UnitHz || unit == UnitKHz || unit == UnitMHz; }
 

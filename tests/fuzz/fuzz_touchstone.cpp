@@ -11,19 +11,11 @@
 #include <string>
 
 #include "sim/network.h"
+#include "fuzz_check.h"
 
 namespace {
 
 using namespace orbilan::sim;
-
-// A broken invariant: says which, then stops as a crash does.
-#define check(condition)                                                                                              \
-    do {                                                                                                              \
-        if (!(condition)) {                                                                                           \
-            std::fprintf(stderr, "invariant broken: %s\n", #condition);                                               \
-            std::abort();                                                                                             \
-        }                                                                                                             \
-    } while (0)
 
 bool finite(Cx z) { return std::isfinite(z.real()) && std::isfinite(z.imag()); }
 

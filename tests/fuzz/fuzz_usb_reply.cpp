@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "instrument/instrument.h"
+#include "fuzz_check.h"
 
 extern "C" {
 using FakeWriteFn = std::int32_t (*)(void* ctx, const std::uint8_t* buffer, std::int16_t length);
@@ -27,15 +28,6 @@ void fake_usb_connect(FakeWriteFn write, FakeReadFn read, void* ctx);
 namespace {
 
 using namespace orbilan::instrument;
-
-// A broken invariant: says which, then stops as a crash does.
-#define check(condition)                                                                                              \
-    do {                                                                                                              \
-        if (!(condition)) {                                                                                           \
-            std::fprintf(stderr, "invariant broken: %s\n", #condition);                                               \
-            std::abort();                                                                                             \
-        }                                                                                                             \
-    } while (0)
 
 // One reply as the input describes it: whether the read fails, the count the
 // library reports and the bytes it puts into the caller's buffer.

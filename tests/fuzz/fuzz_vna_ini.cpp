@@ -1,22 +1,19 @@
 // Any bytes as vna.ini: the reader must end with settings in range and never crash or hang.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <sstream>
 #include <string>
 
 #include "app/settings.h"
+#include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     orbilan::app::Settings s;
     const auto outcome = orbilan::app::LoadCFG(&in, s, "title");
-    if (s.AdcType != 2410 && s.AdcType != 2440)
-        std::abort();
-    if (s.SweepPoints < 11 || s.SweepPoints > 401)
-        std::abort();
-    if (outcome.title.empty())
-        std::abort();
+    check(s.AdcType == 2410 || s.AdcType == 2440);
+    check(s.SweepPoints >= 11 && s.SweepPoints <= 401);
+    check(!outcome.title.empty());
     return 0;
 }
