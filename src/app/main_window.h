@@ -257,6 +257,8 @@ private:
     // Sweep control: one lamp white, the buttons in `enabled` enabled, the rest disabled.
     void showSweepState(const std::string& status, int whiteLamp, std::initializer_list<int> enabled);
     void switchSweepFrameFunctions(bool on);
+    // The stopped state Pause shows; also where a pass the link broke off ends.
+    void showStopped();
 
     // ------------------------------------------- private helpers of main_window_cal.cpp
     // (cal area)

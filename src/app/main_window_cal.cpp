@@ -598,6 +598,7 @@ void MainWindow::measure()
     // The end is fixed when the pass starts; a handler that changes the sweep
     // while the pass yields also stops it.
     const int last = settings.SweepPoints > 401 ? 401 : settings.SweepPoints;
+    sweep.PassFailed = false;
     for (int i = sweep.ResumeIndex + 1; i <= last; ++i) {
         if (i < 1)
             continue;
@@ -627,6 +628,7 @@ void MainWindow::measure()
             // was not measured, so a resume starts with it again (the sweep
             // buttons resume after PointIndex).
             sweep.StopSweep = true;
+            sweep.PassFailed = true;
             sweep.PointIndex = static_cast<std::int16_t>(i - 1);
             sweep.ResumeIndex = static_cast<std::int16_t>(i - 1);
             return;

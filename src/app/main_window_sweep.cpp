@@ -772,6 +772,8 @@ void MainWindow::SweepButton_Click(int index)
                 c("SweepStatus").setCaption(StatusContinuous);
             }
         } while (!sweep.StopSweep);
+        if (sweep.PassFailed)
+            showStopped();
         break;
 
     case 1: // Start / Resume: continues after the point where it stopped
@@ -787,18 +789,14 @@ void MainWindow::SweepButton_Click(int index)
             if (sweep.PassDone)
                 sweep.ResumeIndex = 0;
         } while (!sweep.StopSweep);
+        if (sweep.PassFailed)
+            showStopped();
         break;
 
     case 2: // Pause/Stop: normally runs inside a pass, which sees the flag after its point
         yieldToWindow();
         sweep.StopSweep = true;
-        sweep.SingleSweep = false;
-        SweepFrameFunctionsOff();
-        Grayall();
-        showSweepState(StatusStopped, 2, {0, 1, 3});
-        SafeSetFocus("SweepButton", 1);
-        if (!sweep.SingleFreqMode && sweep.PassDone)
-            SweepFrameFunctionsOn();
+        showStopped();
         break;
 
     case 3: // Single Sweep, then Stop: completes the pass in progress, if any
@@ -819,12 +817,25 @@ void MainWindow::SweepButton_Click(int index)
             showSweepState(StatusCompleted, 2, {0, 1, 3});
             SafeSetFocus("SweepButton", 1);
             SweepFrameFunctionsOn();
+        } else if (sweep.PassFailed) {
+            showStopped();
         }
         break;
 
     default:
         break;
     }
+}
+
+void MainWindow::showStopped()
+{
+    sweep.SingleSweep = false;
+    SweepFrameFunctionsOff();
+    Grayall();
+    showSweepState(StatusStopped, 2, {0, 1, 3});
+    SafeSetFocus("SweepButton", 1);
+    if (!sweep.SingleFreqMode && sweep.PassDone)
+        SweepFrameFunctionsOn();
 }
 
 void MainWindow::SweepFrameFunctionsOn()

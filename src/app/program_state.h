@@ -46,6 +46,8 @@ struct SweepState {
 
     bool StopSweep = true;
     bool PassDone = false;
+    // The last pass ended at a point the link could not measure.
+    bool PassFailed = false;
     bool SingleSweep = false;
     std::int16_t PointIndex = 0;
     std::int16_t ResumeIndex = 0;

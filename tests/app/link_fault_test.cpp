@@ -91,6 +91,19 @@ protected:
         return w.deliver([&] { w.controls().userClick("SweepButton", 3); });
     }
 
+    // The sweep control shows what Pause would have left: Stopped, its lamp
+    // lit, Pause itself disabled.
+    void expectStopped()
+    {
+        const auto& c = w.controls();
+        EXPECT_EQ(c.at("SweepStatus").caption(), "Stopped");
+        for (int i = 0; i < 4; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(c.at("SweepButton", i).enabled(), i != 2);
+            EXPECT_EQ(c.at("SweepLED", i).backColour() == w.controls().at("SweepLED", 2).backColour(), i == 2);
+        }
+    }
+
     TempDir files;
     std::map<std::string, std::string> before;
     std::vector<int> plotted;
@@ -233,6 +246,7 @@ TEST_F(OverParallel, StuckAdcStopsTheSweepBeforeThePointItCouldNotMeasure)
     EXPECT_EQ(plotted, (std::vector<int>{1, 2}));
     EXPECT_EQ(w.cal.PointData[3].re, stale.re);
     EXPECT_TRUE(w.sweep.StopSweep);
+    expectStopped();
 
     // Once the ADC answers again, the sweep resumes at the point it missed.
     kesp_sim_set_fault("none");
@@ -242,6 +256,23 @@ TEST_F(OverParallel, StuckAdcStopsTheSweepBeforeThePointItCouldNotMeasure)
     EXPECT_EQ(plotted, (std::vector<int>{3, 4, 5}));
     EXPECT_NE(w.cal.RawPoints[3].re, stale.re);
     EXPECT_EQ(platform.dialogs().size(), 1u);
+}
+
+TEST_F(OverParallel, StuckAdcEndsAContinuousSweepShowingStopped)
+{
+    calibrateAndSave();
+    atYield = [&](int yields) {
+        if (yields == Points + 2) // the second pass's second point
+            kesp_sim_set_fault("adc-stuck");
+    };
+    EXPECT_TRUE(w.deliver([&] { w.controls().userClick("SweepButton", 1); }));
+    kesp_sim_set_fault("none");
+    EXPECT_EQ(platform.messageTexts().size(), 1u);
+    EXPECT_EQ(plotted.size(), static_cast<std::size_t>(Points + 2));
+    EXPECT_TRUE(w.sweep.StopSweep);
+    expectStopped();
+    // Saving data and the trace tools stay off: the trace on screen is half old, half new.
+    EXPECT_FALSE(w.controls().at("SaveDataButton").enabled());
 }
 
 TEST_F(OverParallel, StuckAdcDuringACalibrationLeavesTheKindUncalibrated)
