@@ -9,7 +9,8 @@
  * Every device object logs its traffic; the log is appended to vnalog.txt in
  * the user's state folder ($XDG_STATE_HOME/orbilan, else
  * ~/.local/state/orbilan) when it fills, when the object goes and when the
- * process ends. With ORBILAN_SIMULATE=1 the simulated instrument of
+ * process ends. A log file past 16 MiB is kept as vnalog.txt.1 and a new one
+ * begun. With ORBILAN_SIMULATE=1 the simulated instrument of
  * libkespsim.so answers instead of a real one. */
 #pragma once
 

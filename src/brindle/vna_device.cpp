@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +21,10 @@ constexpr std::size_t LogCapacity = 1000000;
 // Flushed once it holds more than this; the rest keeps room for the longest
 // entry of a command frame.
 constexpr std::size_t LogFlushAt = 998976;
+// A log file that has grown past this is kept as vnalog.txt.1 (replacing
+// the one kept before) and a new one is begun: a sweep left running for a
+// week must not fill the disk. Room for about 100,000 transfers.
+constexpr std::uintmax_t LogFileLimit = 16u * 1024 * 1024;
 constexpr int NoInstance = 255;
 constexpr std::uint32_t ReadCapacity = 255;
 
@@ -64,6 +69,9 @@ struct VNADevice::Private {
         if (!path.empty()) {
             std::error_code ec;
             std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+            const auto size = std::filesystem::file_size(path, ec);
+            if (!ec && size + logUsed > LogFileLimit)
+                std::filesystem::rename(path, path + ".1", ec);
             std::ofstream file(path, std::ios::binary | std::ios::app);
             if (file)
                 file.write(log.get(), static_cast<std::streamsize>(logUsed));

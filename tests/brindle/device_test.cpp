@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -214,6 +215,30 @@ TEST_F(Brindle, FullLogIsAppendedBeforeItOverflows)
     }
     expected += std::string("Cache closed\n").size();
     EXPECT_EQ(std::filesystem::file_size(logFile()), expected); // nothing lost, nothing doubled
+}
+
+TEST_F(Brindle, LogFilePastItsLimitIsKeptAsTheOldOneAndBegunAgain)
+{
+    const std::string session = "Cache created\nCache closed\n";
+    constexpr std::uintmax_t limit = 16u * 1024 * 1024;
+    namespace fs = std::filesystem;
+    fs::create_directories(logFile().parent_path());
+    const fs::path old = logFile().string() + ".1";
+
+    // Just room for this session: appended as always.
+    { std::ofstream(logFile()) << "earlier\n"; }
+    fs::resize_file(logFile(), limit - session.size());
+    { VNADevice d; }
+    EXPECT_EQ(fs::file_size(logFile()), limit);
+    EXPECT_FALSE(fs::exists(old));
+
+    // One byte more would pass the limit: the full file becomes the old one
+    // (replacing an earlier old one) and this session starts a new file.
+    { std::ofstream(old) << "the one before\n"; }
+    { VNADevice d; }
+    EXPECT_EQ(log(), session);
+    ASSERT_EQ(fs::file_size(old), limit);
+    EXPECT_EQ(orbilan::test::readFile(old).substr(0, 8), "earlier\n");
 }
 
 TEST_F(Brindle, UnwritableLogFileLosesTheLogNotTheTransfers)
