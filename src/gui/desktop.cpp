@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 
 #include "app/manual_form.h"
 #include "display/canvas.h"
@@ -102,6 +103,15 @@ Desktop::Desktop(app::ProgramOptions options, ui::Platform* dialogStandIn)
     if (model_->options().simulate) {
         model_->onCalibrationFinished = [] { simulatorCalibrationDone(); };
         bench_ = new BenchWindow(platform_);
+        // A closed bench only hides; Ctrl+B in the main window brings it back.
+        auto* showBench = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), main_);
+        connect(showBench, &QShortcut::activated, this, [this] {
+            if (!bench_)
+                return;
+            bench_->show();
+            bench_->raise();
+            bench_->activateWindow();
+        });
     }
 #endif
 }

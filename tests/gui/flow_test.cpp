@@ -322,6 +322,16 @@ TEST_F(DesktopFlow, TheBenchConnectsWhatTheUserChooses)
     setSweep("1m", "2m", "4");
     calibrateReflection();
     EXPECT_EQ(std::string(kesp_sim_connected_dut()), "short");
+
+    // Closed, it only hides: Ctrl+B in the main window shows it again as it was.
+    EXPECT_TRUE(bench->close());
+    EXPECT_FALSE(bench->isVisible());
+    desktop->mainWindow().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&desktop->mainWindow()));
+    QTest::keyClick(&desktop->mainWindow(), Qt::Key_B, Qt::ControlModifier);
+    ASSERT_EQ(desktop->bench(), bench);
+    EXPECT_TRUE(bench->isVisible());
+    EXPECT_EQ(std::string(kesp_sim_connected_dut()), "short");
 }
 
 } // namespace
