@@ -74,7 +74,9 @@ std::int32_t GroupDelaySecondFrequency(std::int32_t f, std::int32_t apertureHz)
 double GroupDelayMicroseconds(double phaseAtF, double phaseAtSecond, std::int32_t f, std::int32_t second,
                               std::int32_t apertureHz)
 {
-    const double dphi = second > f ? phaseAtF - phaseAtSecond : phaseAtSecond - phaseAtF;
+    // Phases are read in (-180, 180]: a difference of more than half a turn is
+    // a small one seen across the edge, not a delay of about 1/aperture.
+    const double dphi = std::remainder(second > f ? phaseAtF - phaseAtSecond : phaseAtSecond - phaseAtF, 360.0);
     const double tau = dphi * DegToRad / (2 * Pi * apertureHz);
     return std::fabs(tau) * 1e6;
 }

@@ -44,8 +44,9 @@ Complex InterpolatePoint(std::int32_t f, std::int32_t f1, std::int32_t f2, Compl
 // below when that would pass the top of the range.
 std::int32_t GroupDelaySecondFrequency(std::int32_t f, std::int32_t apertureHz);
 // Group delay in microseconds, always positive, from the phases (degrees) at
-// f and at the second frequency. The phase difference is taken as it is,
-// without unwrapping.
+// f and at the second frequency. The difference is taken the short way round
+// the circle, so a phase crossing +-180 degrees inside the aperture reads as
+// the small step it is.
 double GroupDelayMicroseconds(double phaseAtF, double phaseAtSecond, std::int32_t f, std::int32_t second,
                               std::int32_t apertureHz);
 

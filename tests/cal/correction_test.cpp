@@ -150,6 +150,13 @@ TEST(Correction, GroupDelayFoldsBelowTheTopAndIsAlwaysPositive)
     EXPECT_NEAR(GroupDelayMicroseconds(phase(f), phase(f - ap), f, f - ap, ap), 2.0, 1e-9);
     // A rising phase (a negative delay) is shown positive.
     EXPECT_NEAR(GroupDelayMicroseconds(-phase(f), -phase(f + ap), f, f + ap, ap), 2.0, 1e-9);
+
+    // Phases as the instrument reads them, in (-180, 180]: a step across the
+    // edge is still the small step, whichever way the second frequency lies.
+    EXPECT_NEAR(GroupDelayMicroseconds(-179.64, 179.64, f, f + ap, ap), 2.0, 1e-9);
+    EXPECT_NEAR(GroupDelayMicroseconds(179.64, -179.64, f, f - ap, ap), 2.0, 1e-9);
+    EXPECT_NEAR(GroupDelayMicroseconds(179.64, -179.64, f, f + ap, ap), 2.0, 1e-9);
+    EXPECT_NEAR(GroupDelayMicroseconds(180.0, -180.0, f, f + ap, ap), 0.0, 1e-9);
 }
 
 TEST(Correction, CalModesRules)
