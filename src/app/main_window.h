@@ -108,7 +108,8 @@ public:
     void LoadCFG();
     void OrbilanButton_Click();
     void End_Button_Click();
-    // "USB Communication error with VNA: aborting program", then the program ends.
+    // "USB Communication error with VNA: aborting program", then the program
+    // ends, after offering an unsaved calibration for saving.
     [[noreturn]] void UsbFatal();
     // Measures point PointIndex at FreqList(PointIndex) into RawPoints(PointIndex).
     // False when the point could not be measured (the user was told and
@@ -226,6 +227,11 @@ private:
     // failed or silent USB transfer end the program; a stuck parallel ADC is
     // reported, stops the sweep and gives false. True when all went well.
     bool linkOk(const instrument::LinkStatus& status);
+    // Before a fatal link fault ends the program: a calibration made before
+    // the link failed is sound and needs no instrument to be saved, so it is
+    // offered as Exit offers it. Not while a calibration is being made (its
+    // readings are part old, part new), nor when Exit has just asked.
+    void offerCalibrationBeforeFatalEnd();
     // False, after a message and with the sweep stopped, for a frequency the
     // synthesisers cannot make on the configured clock.
     bool frequencyAllowed(std::int32_t hz);
@@ -323,6 +329,8 @@ private:
     std::unique_ptr<display::Canvas> barY2_;     // BarGraphY2
     std::vector<std::string> implicitControls_;
     bool ended_ = false;
+    bool calibrating_ = false; // from the first standard's question to the end of a calibration
+    bool exiting_ = false;     // Exit has offered the calibration and is powering down
     int deliverDepth_ = 0;
 };
 

@@ -431,6 +431,7 @@ bool MainWindow::beginCalibration()
     disp.XRight = sweep.FreqList[static_cast<std::size_t>(n)];
     disp.DisplayCode = cal::CodeRaw;
     ShowCalLabel("Calibrating");
+    calibrating_ = true;
     ClearPlot();
     c("ScaleControl").setCaption("Max Range");
     ScaleControl_Click();
@@ -469,6 +470,7 @@ void MainWindow::recordCalibrationSweep(bool reflection)
 
 void MainWindow::restoreAfterCalibration()
 {
+    calibrating_ = false;
     displaycombo_Click();
     // The display list may never have been opened, and then the raw display
     // would stay in force for the measurement: fall back to the mode's first

@@ -206,6 +206,7 @@ void MainWindow::End_Button_Click()
         cal.CalUnsaved = 1;
         CheckUnsavedCal();
     }
+    exiting_ = true;
     if (settings.UsbLink)
         linkOk(instrument_->UsbDdsSleep());
     else
@@ -216,7 +217,16 @@ void MainWindow::End_Button_Click()
 void MainWindow::UsbFatal()
 {
     msg(UsbFatalText);
+    offerCalibrationBeforeFatalEnd();
     EndProgram();
+}
+
+void MainWindow::offerCalibrationBeforeFatalEnd()
+{
+    if (calibrating_ || exiting_ || cal.CalUnsaved == 0)
+        return;
+    cal.CalUnsaved = 1;
+    CheckUnsavedCal();
 }
 
 // ------------------------------------------------------- the instrument link
@@ -263,6 +273,7 @@ bool MainWindow::linkOk(const LinkStatus& s)
         // A result that may still come would be taken for the next one's:
         // the link cannot be trusted any more.
         msg("No measurement result from VNA within " + seconds(s.limitMs) + " seconds\r" + UsbFatalText);
+        offerCalibrationBeforeFatalEnd();
         EndProgram();
     case LinkFault::NoEndOfConversion:
         msg("No reading from the ADC within " + seconds(s.limitMs)

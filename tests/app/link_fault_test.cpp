@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 
+#include "cal/cal_file.h"
 #include "instrument/instrument.h"
 #include "sim_window.h"
 
@@ -82,6 +83,21 @@ protected:
         ASSERT_EQ(w.cal.CalUnsaved, 0);
         before = filesIn(files.path());
         ASSERT_EQ(before.size(), 1u);
+        platform.clearDialogs();
+        plotted.clear();
+    }
+
+    // A calibration of one kind (0 transmission, 1 reflection) whose save
+    // question is answered No.
+    void calibrateDecliningTheSave(int mode)
+    {
+        setSweep();
+        ASSERT_TRUE(w.deliver([&] { w.ModeButton_Click(mode); }));
+        for (int k = 0; k < (mode == 1 ? 3 : 2); ++k)
+            platform.queue(Answer::ok());
+        platform.queue(Answer::no());
+        ASSERT_TRUE(w.deliver([&] { w.CalibrateButton_Click(); }));
+        ASSERT_EQ(w.cal.CalUnsaved, -1);
         platform.clearDialogs();
         plotted.clear();
     }
@@ -222,6 +238,65 @@ TEST_F(OverUsb, ResultsWithoutWordsKeepThePreviousReadingAndTheSweepGoesOn)
     ASSERT_EQ(kesp_sim_raw_reading(4000000, &re, &im), 1);
     EXPECT_NEAR(w.cal.RawPoints[4].re - kesp_sim_detector_offset(), re, 2e-3);
     EXPECT_NEAR(w.cal.RawPoints[4].im - kesp_sim_detector_offset(), im, 2e-3);
+}
+
+// A calibration made, and not saved, before the link failed: the fatal end
+// offers it, since saving needs only the disk.
+class FatalFaultWithUnsavedCalibration : public OverUsb, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(FatalFaultWithUnsavedCalibration, OffersItBeforeTheProgramEnds)
+{
+    const char* fault = GetParam();
+    calibrateDecliningTheSave(0);
+    atYield = [&](int) {
+        if (w.sweep.PointIndex == 2)
+            kesp_sim_set_fault(armed(fault, 1).c_str());
+    };
+    const auto kept = files.path() / "kept.cal";
+    platform.queue(Answer::yes());
+    platform.queue(Answer::file(kept.string()));
+    EXPECT_FALSE(singleSweep());
+    EXPECT_TRUE(platform.ended());
+    EXPECT_EQ(platform.messageTexts(),
+              (std::vector<std::string>{expectedMessage(fault), " Save calibration file now?"}));
+    const auto saved = cal::ReadCalFile(readFile(kept));
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved->Points, Points);
+    EXPECT_EQ(saved->Modes, 2); // transmission
+    EXPECT_NEAR(saved->Thru[3].re, w.cal.CalThru[3].re, 1e-5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Usb, FatalFaultWithUnsavedCalibration, ::testing::Values("usb-read-fail", "no-result"),
+                         [](const auto& info) { return std::string(info.param) == "no-result" ? "NoResult" : "ReadFail"; });
+
+TEST_F(OverUsb, AFatalFaultAfterExitDeclinedOrDuringACalibrationAsksNothing)
+{
+    // Exit has just asked and been told No; powering down then fails.
+    calibrateDecliningTheSave(0);
+    ASSERT_EQ(kesp_sim_set_fault("usb-write-fail:1"), 1);
+    platform.queue(Answer::no());
+    EXPECT_FALSE(w.deliver([&] { w.End_Button_Click(); }));
+    EXPECT_EQ(platform.messageTexts(), (std::vector<std::string>{" Save calibration file now?", UsbFatalText}));
+    EXPECT_TRUE(filesIn(files.path()).empty());
+}
+
+TEST_F(OverUsb, AFatalFaultDuringACalibrationOffersNothingHalfMade)
+{
+    // The transmission calibration is whole; the reflection one is being made
+    // when the link fails, its open readings already replaced.
+    calibrateDecliningTheSave(0);
+    ASSERT_TRUE(w.deliver([&] { w.ModeButton_Click(1); }));
+    platform.clearDialogs();
+    atYield = [&](int yields) {
+        if (yields == 3)
+            kesp_sim_set_fault("usb-read-fail:1");
+    };
+    platform.queue(Answer::ok()); // open
+    EXPECT_FALSE(w.deliver([&] { w.CalibrateButton_Click(); }));
+    EXPECT_TRUE(platform.ended());
+    EXPECT_EQ(platform.messageTexts(),
+              (std::vector<std::string>{"Connect open circuit reference, then click OK", UsbFatalText}));
+    EXPECT_TRUE(filesIn(files.path()).empty());
 }
 
 struct OverParallel : FaultWindow {
