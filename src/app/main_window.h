@@ -329,7 +329,7 @@ private:
     std::unique_ptr<display::Canvas> barY2_;     // BarGraphY2
     std::vector<std::string> implicitControls_;
     bool ended_ = false;
-    bool calibrating_ = false; // from the first standard's question to the end of a calibration
+    bool calibrating_ = false; // a calibration has begun and not yet ended
     bool exiting_ = false;     // Exit has offered the calibration and is powering down
     int deliverDepth_ = 0;
 };
