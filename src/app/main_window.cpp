@@ -91,6 +91,16 @@ ui::MsgResult MainWindow::msg(const std::string& text, ui::MsgButtons buttons, u
     return platform_.messageBox(text, buttons, icon, title);
 }
 
+ui::StateRegistry::Indexed MainWindow::complexArrayState(const PointArray& a)
+{
+    return [&a](int i) -> std::optional<ui::StateValue> {
+        if (i < 0 || i >= static_cast<int>(a.size()))
+            return std::nullopt;
+        const Complex& z = a[static_cast<std::size_t>(i)];
+        return ui::StateValue{ui::ComplexValue{z.re, z.im}};
+    };
+}
+
 void MainWindow::setupSharedState()
 {
     using ui::StateValue;
@@ -186,27 +196,19 @@ void MainWindow::setupSharedState()
             return StateValue{a[static_cast<std::size_t>(i)]};
         };
     };
-    auto complexes = [](const PointArray& a) {
-        return [&a](int i) -> std::optional<StateValue> {
-            if (i < 0 || i >= static_cast<int>(a.size()))
-                return std::nullopt;
-            const Complex& z = a[static_cast<std::size_t>(i)];
-            return StateValue{ui::ComplexValue{z.re, z.im}};
-        };
-    };
     r.addArray("FreqList", ints(sweep.FreqList));
     r.addArray("CalFreq", ints(cal.CalFreq));
     r.addArray("WorkFreq", ints(cal.WorkFreq));
     r.addArray("PlotX", ints(disp.PlotX));
-    r.addArray("CalOpen", complexes(cal.CalOpen));
-    r.addArray("CalShort", complexes(cal.CalShort));
-    r.addArray("CalLoad", complexes(cal.CalLoad));
-    r.addArray("CalThru", complexes(cal.CalThru));
-    r.addArray("CalIsol", complexes(cal.CalIsol));
-    r.addArray("CalLoadModel", complexes(cal.CalLoadModel));
-    r.addArray("LoadModel", complexes(cal.LoadModel));
-    r.addArray("RawPoints", complexes(cal.RawPoints));
-    r.addArray("PointData", complexes(cal.PointData));
+    r.addArray("CalOpen", complexArrayState(cal.CalOpen));
+    r.addArray("CalShort", complexArrayState(cal.CalShort));
+    r.addArray("CalLoad", complexArrayState(cal.CalLoad));
+    r.addArray("CalThru", complexArrayState(cal.CalThru));
+    r.addArray("CalIsol", complexArrayState(cal.CalIsol));
+    r.addArray("CalLoadModel", complexArrayState(cal.CalLoadModel));
+    r.addArray("LoadModel", complexArrayState(cal.LoadModel));
+    r.addArray("RawPoints", complexArrayState(cal.RawPoints));
+    r.addArray("PointData", complexArrayState(cal.PointData));
     r.addArray("Y1Trace", reals(disp.Y1Trace));
     r.addArray("Y2Trace", reals(disp.Y2Trace));
     r.addArray("PrevY1Trace", reals(disp.PrevY1Trace));

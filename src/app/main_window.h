@@ -213,6 +213,8 @@ private:
     void setupDisplay();
     void setupPrint();
     void setupSharedState();
+    // A point array as named state: "re,im" by index, nothing outside it.
+    static ui::StateRegistry::Indexed complexArrayState(const PointArray& a);
 
     // ------------------------------------------- private helpers of main_window_startup.cpp
     // (startup area)

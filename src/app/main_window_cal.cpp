@@ -129,19 +129,11 @@ void MainWindow::setupCal()
     registry_.add("CalAdcAverages", [this, i64] { return i64(cal.CalAdcAverages); });
     registry_.add("CalCds", [this] { return StateValue{cal.CalCds}; });
     registry_.add("WorkPoints", [this, i64] { return i64(cal.WorkPoints); });
-    auto complexes = [](const PointArray& a) {
-        return [&a](int i) -> std::optional<StateValue> {
-            if (i < 0 || i >= static_cast<int>(a.size()))
-                return std::nullopt;
-            const Complex& z = a[static_cast<std::size_t>(i)];
-            return StateValue{ui::ComplexValue{z.re, z.im}};
-        };
-    };
-    registry_.addArray("WorkOpen", complexes(cal.WorkOpen));
-    registry_.addArray("WorkShort", complexes(cal.WorkShort));
-    registry_.addArray("WorkLoad", complexes(cal.WorkLoad));
-    registry_.addArray("WorkThru", complexes(cal.WorkThru));
-    registry_.addArray("WorkIsol", complexes(cal.WorkIsol));
+    registry_.addArray("WorkOpen", complexArrayState(cal.WorkOpen));
+    registry_.addArray("WorkShort", complexArrayState(cal.WorkShort));
+    registry_.addArray("WorkLoad", complexArrayState(cal.WorkLoad));
+    registry_.addArray("WorkThru", complexArrayState(cal.WorkThru));
+    registry_.addArray("WorkIsol", complexArrayState(cal.WorkIsol));
 }
 
 // ------------------------------------------------------------ machine status
