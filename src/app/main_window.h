@@ -293,6 +293,10 @@ private:
     // (display area)
     // The converted pair of a point for the present display code.
     Complex plottedPair(Complex pair);
+    // One point of trace 1 or 2: erases the previous sweep's segment, draws
+    // the new one, and at the last point keeps the trace and its scale for
+    // the next sweep to erase.
+    void plotTracePoint(int axis, int i, std::int32_t x, double y);
     bool markersShown();
     // Removes the dots and closes the marker panel.
     void closeMarkerPanel();

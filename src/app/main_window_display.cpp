@@ -666,70 +666,52 @@ void MainWindow::PlotPoint(Complex pair)
     yieldToWindow(true);
 }
 
-void MainWindow::PlotY1Point(int i, std::int32_t x, double y)
+void MainWindow::PlotY1Point(int i, std::int32_t x, double y) { plotTracePoint(1, i, x, y); }
+
+void MainWindow::PlotY2Point(int i, std::int32_t x, double y) { plotTracePoint(2, i, x, y); }
+
+void MainWindow::plotTracePoint(int axis, int i, std::int32_t x, double y)
 {
-    if (disp.PlotSelection == 2 || sweep.SingleFreqMode || i < 1 || i > LastPoint)
+    const bool y1 = axis == 1;
+    if (disp.PlotSelection == (y1 ? 2 : 1) || sweep.SingleFreqMode || i < 1 || i > LastPoint)
         return;
+    auto& trace = y1 ? disp.Y1Trace : disp.Y2Trace;
+    auto& prevTrace = y1 ? disp.PrevY1Trace : disp.PrevY2Trace;
+    float& prevTop = y1 ? disp.PrevScale.Y1Top : disp.PrevScale.Y2Top;
+    float& prevBottom = y1 ? disp.PrevScale.Y1Bottom : disp.PrevScale.Y2Bottom;
+    const float top = y1 ? disp.Y1Top : disp.Y2Top;
+    const float bottom = y1 ? disp.Y1Bottom : disp.Y2Bottom;
+    bool& fresh = y1 ? disp.Y1Fresh : disp.Y2Fresh;
+    const ui::Rgb colour = y1 ? display::Yellow : display::Cyan;
+
     display::Canvas& s = *screen_;
-    const auto& prev = disp.PrevScale;
+    auto& prev = disp.PrevScale;
     const auto k = static_cast<std::size_t>(i);
-    s.setScale(prev.XLeft, prev.Y1Top, prev.XRight, prev.Y1Bottom);
-    s.setPenColour(display::Yellow);
-    c("Ycolour", 1).setBackColour(display::Yellow);
-    disp.Y1Trace[k] = y;
+    s.setScale(prev.XLeft, prevTop, prev.XRight, prevBottom);
+    s.setPenColour(colour);
+    c("Ycolour", axis).setBackColour(colour);
+    trace[k] = y;
     disp.PlotX[k] = x;
-    if (!disp.Y1Fresh) {
+    // The previous sweep's segment is erased with the scale it was drawn with.
+    if (!fresh) {
         if (i > 1)
-            s.line(disp.PlotX[k - 1], ClampForPlot(disp.PrevY1Trace[k - 1]), x, ClampForPlot(disp.PrevY1Trace[k]));
+            s.line(disp.PlotX[k - 1], ClampForPlot(prevTrace[k - 1]), x, ClampForPlot(prevTrace[k]));
         else
-            s.point(disp.PlotX[1], ClampForPlot(disp.PrevY1Trace[1]));
+            s.point(disp.PlotX[1], ClampForPlot(prevTrace[1]));
     }
-    s.setScale(disp.XLeft, disp.Y1Top, disp.XRight, disp.Y1Bottom);
+    s.setScale(disp.XLeft, top, disp.XRight, bottom);
     // Limiting through the array keeps what is drawn and what is stored alike.
     if (i > 1)
-        s.line(disp.PlotX[k - 1], ClampForPlot(disp.Y1Trace[k - 1]), x, ClampForPlot(disp.Y1Trace[k]));
+        s.line(disp.PlotX[k - 1], ClampForPlot(trace[k - 1]), x, ClampForPlot(trace[k]));
     else
-        s.point(disp.PlotX[1], ClampForPlot(disp.Y1Trace[1]));
+        s.point(disp.PlotX[1], ClampForPlot(trace[1]));
     if (i == settings.SweepPoints) {
-        std::copy(disp.Y1Trace.begin() + 1, disp.Y1Trace.begin() + 1 + i, disp.PrevY1Trace.begin() + 1);
-        disp.PrevScale.Y1Top = disp.Y1Top;
-        disp.PrevScale.Y1Bottom = disp.Y1Bottom;
-        disp.PrevScale.XLeft = disp.XLeft;
-        disp.PrevScale.XRight = disp.XRight;
-        disp.Y1Fresh = false;
-    }
-}
-
-void MainWindow::PlotY2Point(int i, std::int32_t x, double y)
-{
-    if (disp.PlotSelection == 1 || sweep.SingleFreqMode || i < 1 || i > LastPoint)
-        return;
-    display::Canvas& s = *screen_;
-    const auto& prev = disp.PrevScale;
-    const auto k = static_cast<std::size_t>(i);
-    s.setScale(prev.XLeft, prev.Y2Top, prev.XRight, prev.Y2Bottom);
-    s.setPenColour(display::Cyan);
-    c("Ycolour", 2).setBackColour(display::Cyan);
-    disp.Y2Trace[k] = y;
-    disp.PlotX[k] = x;
-    if (!disp.Y2Fresh) {
-        if (i > 1)
-            s.line(disp.PlotX[k - 1], ClampForPlot(disp.PrevY2Trace[k - 1]), x, ClampForPlot(disp.PrevY2Trace[k]));
-        else
-            s.point(disp.PlotX[1], ClampForPlot(disp.PrevY2Trace[1]));
-    }
-    s.setScale(disp.XLeft, disp.Y2Top, disp.XRight, disp.Y2Bottom);
-    if (i > 1)
-        s.line(disp.PlotX[k - 1], ClampForPlot(disp.Y2Trace[k - 1]), x, ClampForPlot(disp.Y2Trace[k]));
-    else
-        s.point(disp.PlotX[1], ClampForPlot(disp.Y2Trace[1]));
-    if (i == settings.SweepPoints) {
-        std::copy(disp.Y2Trace.begin() + 1, disp.Y2Trace.begin() + 1 + i, disp.PrevY2Trace.begin() + 1);
-        disp.PrevScale.Y2Top = disp.Y2Top;
-        disp.PrevScale.Y2Bottom = disp.Y2Bottom;
-        disp.PrevScale.XLeft = disp.XLeft;
-        disp.PrevScale.XRight = disp.XRight;
-        disp.Y2Fresh = false;
+        std::copy(trace.begin() + 1, trace.begin() + 1 + i, prevTrace.begin() + 1);
+        prevTop = top;
+        prevBottom = bottom;
+        prev.XLeft = disp.XLeft;
+        prev.XRight = disp.XRight;
+        fresh = false;
     }
 }
 
