@@ -283,6 +283,29 @@ TEST(TimeDomain, LowPassRefusesSweepsThatAreNotHarmonic)
     EXPECT_FALSE(TimeDomain(harmonic(1e6, 10, constant(0.3)), {TdrMode::LowPass, {WindowShape::Kaiser, -1}}, r, error));
 }
 
+TEST(TimeDomain, AFinishedReflectionSweepIsItsOwnInput)
+{
+    // The window holds |Z| and its angle; 100 ohm against 50 is rho 1/3.
+    cal::MeasuredSweep sweep;
+    sweep.mode = 1;
+    for (int k = 1; k <= 50; ++k) {
+        sweep.hz.push_back(k * 200000);
+        sweep.points.push_back({100, 0});
+    }
+    TdrInput in;
+    std::string error;
+    ASSERT_TRUE(InputOfSweep(sweep, in, error)) << error;
+    EXPECT_EQ(in.hz[49], 10e6);
+    EXPECT_EQ(in.z0, 50);
+    const TdrResult r = transformed(in);
+    EXPECT_NEAR(r.step[r.size() / 2], 1.0 / 3, 1e-3);
+    EXPECT_NEAR(r.impedance[r.size() / 2], 100, 0.5);
+
+    sweep.mode = 0;
+    EXPECT_FALSE(InputOfSweep(sweep, in, error));
+    EXPECT_EQ(error, "time domain needs a reflection sweep");
+}
+
 TEST(TimeDomain, TheSweepPanelsRoundingOfAHarmonicSweepIsAccepted)
 {
     // Start = step = 49875 Hz to 20 MHz in 400 steps: the list's step is
