@@ -309,6 +309,13 @@ bool TimeDomain(const TdrInput& input, const TdrOptions& options, TdrResult& out
                                                        : bandPass(input, options.window, grid, r, error);
     if (!done)
         return false;
+    // Values far beyond any reflection coefficient can overflow in the sums.
+    for (const std::vector<double>* v : {&r.impulse, &r.step, &r.impedance})
+        for (double x : *v)
+            if (!std::isfinite(x)) {
+                error = "the reflection values are too large to transform";
+                return false;
+            }
     r.resolutionTime = 1.0 / r.bandwidth;
     out = std::move(r);
     return true;

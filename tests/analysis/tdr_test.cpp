@@ -281,6 +281,9 @@ TEST(TimeDomain, LowPassRefusesSweepsThatAreNotHarmonic)
     EXPECT_FALSE(TimeDomain(broken, {}, r, error));
     EXPECT_EQ(error, "point 4 has no finite value");
     EXPECT_FALSE(TimeDomain(harmonic(1e6, 10, constant(0.3)), {TdrMode::LowPass, {WindowShape::Kaiser, -1}}, r, error));
+    // Finite in the file, but not once added up.
+    EXPECT_FALSE(TimeDomain(harmonic(1e6, 10, constant(1e308)), {}, r, error));
+    EXPECT_EQ(error, "the reflection values are too large to transform");
 }
 
 TEST(TimeDomain, AFinishedReflectionSweepIsItsOwnInput)
