@@ -7,6 +7,7 @@
 
 #include "gui/command_line.h"
 #include "gui/desktop.h"
+#include "orbilan/build_version.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ int main(int argc, char** argv)
             return 0;
         }
         if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("orbilan %s\n", ORBILAN_VERSION_TEXT);
+            std::fputs(orbilan::versionLine("orbilan").c_str(), stdout);
             return 0;
         }
     }
