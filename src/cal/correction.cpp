@@ -1,5 +1,6 @@
 #include "cal/correction.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -63,6 +64,25 @@ Complex InterpolatePoint(std::int32_t f, std::int32_t f1, std::int32_t f2, Compl
     const double t = static_cast<double>(static_cast<std::int64_t>(f) - f1) /
                      static_cast<double>(static_cast<std::int64_t>(f2) - f1);
     return {c1.re + (c2.re - c1.re) * t, c1.im + (c2.im - c1.im) * t};
+}
+
+Complex CalibrationValueAt(std::int32_t f, const FrequencyArray& calFreq, const PointArray& values)
+{
+    const int n = calFreq[0] < 1 ? 1 : (calFreq[0] > PointArraySize - 1 ? PointArraySize - 1 : calFreq[0]);
+    if (n == 1)
+        return values[1];
+    // The first calibration point at or above f; past the top, the last
+    // pair carries on.
+    const auto first = calFreq.begin() + 1;
+    const auto end = first + n;
+    const auto at = std::lower_bound(first, end, f);
+    std::size_t hi = static_cast<std::size_t>(at - calFreq.begin());
+    if (at == end)
+        hi = static_cast<std::size_t>(n);
+    else if (hi == 1)
+        hi = 2;
+    const std::size_t lo = hi - 1;
+    return InterpolatePoint(f, calFreq[lo], calFreq[hi], values[lo], values[hi]);
 }
 
 std::int32_t GroupDelaySecondFrequency(std::int32_t f, std::int32_t apertureHz)

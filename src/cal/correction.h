@@ -40,6 +40,14 @@ int CompareSweeps(const FrequencyArray& calFreq, const FrequencyArray& sweepFreq
 // Linear in frequency between (f1, c1) and (f2, c2); exact at either end.
 Complex InterpolatePoint(std::int32_t f, std::int32_t f1, std::int32_t f2, Complex c1, Complex c2);
 
+// One standard's calibration value at any frequency f, from the calibration's
+// own list (calFreq[0] = its point count N): between the two calibration
+// points around f as InterpolatePoint does, and beyond either end continued
+// in a straight line through the first or the last two points, since a
+// reading one aperture away from a sweep point may lie just outside the
+// calibrated range. A calibration of one point holds its value everywhere.
+Complex CalibrationValueAt(std::int32_t f, const FrequencyArray& calFreq, const PointArray& values);
+
 // The second frequency of a group-delay point: one aperture above f, or one
 // below when that would pass the top of the range.
 std::int32_t GroupDelaySecondFrequency(std::int32_t f, std::int32_t apertureHz);

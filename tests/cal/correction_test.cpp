@@ -135,6 +135,44 @@ TEST(Correction, InterpolatePoint)
     EXPECT_DOUBLE_EQ(w.re, 2);
 }
 
+TEST(Correction, CalibrationValueAtAnyFrequencyContinuesPastEitherEnd)
+{
+    // Three calibration points, 1, 2 and 4 MHz; values linear in frequency
+    // between them but with a kink at 2 MHz, so that the pair used shows.
+    FrequencyArray freq{};
+    freq[0] = 3;
+    freq[1] = 1000000;
+    freq[2] = 2000000;
+    freq[3] = 4000000;
+    PointArray values{};
+    values[1] = {1, 10};
+    values[2] = {2, 20};
+    values[3] = {6, 0};
+    // Stale data above the count must never be reached.
+    freq[4] = 5000000;
+    values[4] = {1e9, 1e9};
+
+    EXPECT_EQ(CalibrationValueAt(1000000, freq, values), values[1]);
+    EXPECT_EQ(CalibrationValueAt(2000000, freq, values), values[2]);
+    EXPECT_EQ(CalibrationValueAt(4000000, freq, values), values[3]);
+    auto near = [&](std::int32_t f, Complex expected) {
+        const Complex v = CalibrationValueAt(f, freq, values);
+        EXPECT_NEAR(v.re, expected.re, 1e-12) << f;
+        EXPECT_NEAR(v.im, expected.im, 1e-12) << f;
+    };
+    near(1500000, {1.5, 15});
+    near(3000000, {4, 10});
+    // Beyond the top: the line through the last two points goes on.
+    near(4100000, {6.2, -1});
+    near(5000000, {8, -10});
+    // Below the bottom: the line through the first two points.
+    near(900000, {0.9, 9});
+
+    // One calibration point holds everywhere.
+    freq[0] = 1;
+    EXPECT_EQ(CalibrationValueAt(3000000, freq, values), values[1]);
+}
+
 TEST(Correction, GroupDelayFoldsBelowTheTopAndIsAlwaysPositive)
 {
     EXPECT_EQ(GroupDelaySecondFrequency(10000000, 1000), 10001000);
