@@ -182,19 +182,36 @@ TEST(Correction, GroupDelayFoldsBelowTheTopAndIsAlwaysPositive)
 
     // A delay of 2 us: the phase falls by 360 * f * tau degrees.
     const double tau = 2e-6;
-    auto phase = [tau](double hz) { return -360.0 * hz * tau; };
+    auto at = [tau](double hz, double sign = 1) { return polarDeg(0.7, -sign * 360.0 * hz * tau); };
     const std::int32_t f = 10000000, ap = 1000;
-    EXPECT_NEAR(GroupDelayMicroseconds(phase(f), phase(f + ap), f, f + ap, ap), 2.0, 1e-9);
-    EXPECT_NEAR(GroupDelayMicroseconds(phase(f), phase(f - ap), f, f - ap, ap), 2.0, 1e-9);
+    EXPECT_NEAR(GroupDelayMicroseconds(at(f), at(f + ap), f, f + ap, ap), 2.0, 1e-9);
+    EXPECT_NEAR(GroupDelayMicroseconds(at(f), at(f - ap), f, f - ap, ap), 2.0, 1e-9);
     // A rising phase (a negative delay) is shown positive.
-    EXPECT_NEAR(GroupDelayMicroseconds(-phase(f), -phase(f + ap), f, f + ap, ap), 2.0, 1e-9);
+    EXPECT_NEAR(GroupDelayMicroseconds(at(f, -1), at(f + ap, -1), f, f + ap, ap), 2.0, 1e-9);
 
-    // Phases as the instrument reads them, in (-180, 180]: a step across the
-    // edge is still the small step, whichever way the second frequency lies.
-    EXPECT_NEAR(GroupDelayMicroseconds(-179.64, 179.64, f, f + ap, ap), 2.0, 1e-9);
-    EXPECT_NEAR(GroupDelayMicroseconds(179.64, -179.64, f, f - ap, ap), 2.0, 1e-9);
-    EXPECT_NEAR(GroupDelayMicroseconds(179.64, -179.64, f, f + ap, ap), 2.0, 1e-9);
-    EXPECT_NEAR(GroupDelayMicroseconds(180.0, -180.0, f, f + ap, ap), 0.0, 1e-9);
+    // A step across the edge of the phase is still the small step, whichever
+    // way the second frequency lies.
+    EXPECT_NEAR(GroupDelayMicroseconds(polarDeg(1, -179.64), polarDeg(1, 179.64), f, f + ap, ap), 2.0, 1e-9);
+    EXPECT_NEAR(GroupDelayMicroseconds(polarDeg(1, 179.64), polarDeg(1, -179.64), f, f - ap, ap), 2.0, 1e-9);
+    EXPECT_NEAR(GroupDelayMicroseconds(polarDeg(1, 179.64), polarDeg(1, -179.64), f, f + ap, ap), 2.0, 1e-9);
+    EXPECT_NEAR(GroupDelayMicroseconds(polarDeg(1, 180.0), polarDeg(1, -180.0), f, f + ap, ap), 0.0, 1e-9);
+    // Nothing measured (a reading equal to the isolation) has no delay.
+    EXPECT_EQ(GroupDelayMicroseconds({0, 0}, {0, 0}, f, f + ap, ap), 0.0);
+}
+
+TEST(Correction, GroupDelayIsNotMovedByThePhaseDisplaysAxisRule)
+{
+    // A 50 ns line over a 1 kHz aperture turns by 0.018 degrees. Where its
+    // phase passes 0 both readings lie within 1/1000 of the axis, and the
+    // displayed phases both read 0; the delay is still 50 ns.
+    const Complex isol{0, 0}, thru{0.8, 0};
+    const Complex atF = CMul(thru, polarDeg(1, 0.03)), atSecond = CMul(thru, polarDeg(1, 0.012));
+    EXPECT_NEAR(TransmissionRatio(isol, thru, atF).im, 0.0, 1e-20);
+    EXPECT_NEAR(TransmissionRatio(isol, thru, atSecond).im, 0.0, 1e-20);
+    const std::int32_t f = 20000000, ap = 1000;
+    EXPECT_NEAR(GroupDelayMicroseconds(TransmissionQuotient(isol, thru, atF),
+                                       TransmissionQuotient(isol, thru, atSecond), f, f + ap, ap),
+                0.05, 1e-9);
 }
 
 TEST(Correction, CalModesRules)
