@@ -145,8 +145,20 @@ typedef struct KespSimAdcState {
     uint32_t last_word;   /* last 32-bit result word */
     double last_volts;    /* its voltage by the ADC scale */
     int converting;       /* 1 while a parallel-port conversion is running */
+    int type;             /* 2410 or 2440 */
 } KespSimAdcState;
 KESP_SIM_API void kesp_sim_get_adc(KespSimAdcState* out);
+
+/* The instrument's own time since power-on (kesp_sim_reset), in its own
+ * seconds whatever the timing scale, so also in instant timing: what a sweep
+ * costs on the instrument, before anything the host adds. Over the parallel
+ * port the host makes the settling waits itself; over USB the firmware does. */
+typedef struct KespSimTiming {
+    uint32_t conversions;      /* conversions performed (port or firmware) */
+    double conversion_seconds; /* their conversion times, by type and mode */
+    double settle_seconds;     /* settling waits the firmware made */
+} KespSimTiming;
+KESP_SIM_API void kesp_sim_get_timing(KespSimTiming* out);
 
 typedef struct KespSimUsbState {
     uint32_t writes;      /* accepted OUT transfers */

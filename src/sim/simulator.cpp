@@ -158,6 +158,7 @@ void Simulator::powerOn()
     replies_.clear();
     pairOpen_ = false;
     firmwareBusyUntil_ = 0;
+    firmwareSettleSeconds_ = 0;
     replyCounter_ = 0;
     usbWrites_ = usbReads_ = usbIgnored_ = usbDropped_ = 0;
 }
@@ -526,6 +527,7 @@ void Simulator::firmwareCommand(const std::uint8_t* f)
         for (int shift = 24; shift >= 0; shift -= 8)
             reply.bytes.push_back(static_cast<std::uint8_t>(w >> shift));
     }
+    firmwareSettleSeconds_ += waitMs / 1000.0;
     const double seconds = waitMs / 1000.0 + averages * Adc::conversionSeconds(adc_.type(), mode);
     reply.readyAt = std::max(now(), firmwareBusyUntil_) + seconds * timeScale_;
     firmwareBusyUntil_ = reply.readyAt;
