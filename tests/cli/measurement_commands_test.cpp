@@ -114,6 +114,29 @@ TEST_F(MeasurementCommands, ReflectionCalibrationThenAResistorToS1p)
     }
 }
 
+TEST_F(MeasurementCommands, TheSimulatedInstrumentIsTheOneVnaIniDescribes)
+{
+    reflectionCal();
+    KespSimAdcState adc{};
+    kesp_sim_get_adc(&adc);
+    EXPECT_EQ(adc.type, 2410) << "vna.ini names no ADC: the program's default";
+
+    // A 75-ohm load standard: the one auto-follow connects is the one the
+    // calibration models, so a 75-ohm device reads rho 0.2 against 50 ohm.
+    dir.write("vna.ini", "rld = 75\r\nadctype = 2440\r\nadcmode = 1\r\n");
+    reflectionCal();
+    kesp_sim_get_adc(&adc);
+    EXPECT_EQ(adc.type, 2440);
+    EXPECT_EQ(adc.mode, 1);
+    const Outcome m = measure({"--mode", "reflection", "--cal", path("r.cal"), "--dut", "refl:R=75", "-o",
+                               path("dut.s1p")});
+    ASSERT_EQ(m.status, 0) << m.err;
+    for (const auto& row : touchstoneData(path("dut.s1p"))) {
+        EXPECT_NEAR(row[1], 0.2, 0.005) << "at " << row[0];
+        EXPECT_NEAR(row[2], 0, 0.005) << "at " << row[0];
+    }
+}
+
 TEST_F(MeasurementCommands, TransmissionWithCdsAsksForTheThruOnlyAndMeasuresS21)
 {
     const Outcome cal = calibrate({"--mode", "transmission", "--cds", "--centre", "10m", "--span", "10m", "--steps",
