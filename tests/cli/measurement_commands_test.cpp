@@ -100,7 +100,10 @@ TEST_F(MeasurementCommands, ReflectionCalibrationThenAResistorToS1p)
     const Outcome m = measure({"--mode", "reflection", "--cal", path("r.cal"), "--dut", "refl:R=100", "-o",
                            path("dut.s1p")});
     ASSERT_EQ(m.status, 0) << m.err;
-    EXPECT_NE(m.out.find("21 points, 1000000 to 30000000 Hz (Calibrated), written to"), std::string::npos);
+    EXPECT_EQ(m.out.find("21 points, 1000000 to 30000000 Hz (Calibrated), swept in "), 0u) << m.out;
+    // Beside the time the sweep took, the sweep panel's estimate: 21 points
+    // of 2 x (10 ms settling + 130 ms converting + 10 ms reading).
+    EXPECT_NE(m.out.find(" s (estimate 6.3 s), written to " + path("dut.s1p") + "\n"), std::string::npos) << m.out;
     const std::string text = test::readFile(path("dut.s1p"));
     EXPECT_NE(text.find("! Calibration file: " + path("r.cal") + " (Calibrated)"), std::string::npos);
     const auto rows = touchstoneData(path("dut.s1p"));
