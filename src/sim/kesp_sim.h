@@ -58,7 +58,7 @@ KESP_SIM_API int kesp_sim_usb_read(uint8_t* buffer, int capacity);
  * A status frame has n = 0 and is 5 bytes long. A result frame carries one
  * word per conversion (at most 62; more averages are pooled evenly into 62
  * words). A read with no result due returns a status frame; in real-time
- * mode a read while a result is still being measured waits up to 5 ms for
+ * mode a read while a result is still being measured waits about 5 ms for
  * it and otherwise returns a status frame (the host reads on). A status
  * command or a new measure command drops results nobody read (the second
  * command of a pair excepted), so a stale result never answers a new one. */

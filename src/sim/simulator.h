@@ -111,6 +111,9 @@ private:
     void configureFromEnvironment();
     double now() const;
     void sleepUntil(double t) const;
+    // Waits until exactly t: the instrument is never late, the operating
+    // system's wake-up from a sleep is.
+    void waitUntil(double t) const;
     void applyLines(std::uint8_t value);
     double sampleVolts(Gaussian& noise);
     void firmwareCommand(const std::uint8_t* frame);
