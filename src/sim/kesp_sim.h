@@ -18,7 +18,8 @@
  *   KESP_SIM_NOISE        1 (default, 20 uV RMS per conversion) | 0
  *   KESP_SIM_PORT         printer-port base, e.g. 0x378 (default), 0x278, &H278
  *   KESP_SIM_CLOCK        DDS reference clock in Hz, e.g. 148.33M (default)
- *   KESP_SIM_ADC          2440 (default) | 2410
+ *   KESP_SIM_ADC          2440 (default) | 2410; Orbilan's front ends set the
+ *                         type vna.ini names when the program starts
  * A value that makes no sense is named on stderr and the default kept. */
 #ifndef KESP_SIM_H
 #define KESP_SIM_H
