@@ -38,7 +38,7 @@ std::string OpenFailureText(const std::string& device, int error)
 std::string ClaimFailureText(const std::string& device, int error)
 {
     std::string text = "cannot claim the parallel port " + device + ": " + std::strerror(error);
-    if (error == ENOTTY || error == EINVAL)
+    if (error == ENOTTY)
         text += " (not a ppdev parallel-port device)";
     else
         text += ". Another program or a kernel driver holds it: close the program, or unload the printer driver "
