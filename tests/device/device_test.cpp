@@ -12,6 +12,8 @@
 
 #include "child_process.h"
 #include "emulated_bench.h"
+#include "app/settings.h"
+#include "sim/configured_instrument.h"
 #include "sim/kesp_sim.h"
 #include "support/test_platform.h"
 
@@ -85,16 +87,20 @@ protected:
         return run;
     }
 
-    // The simulator as a program that starts it with --seed and --dut finds it.
-    void freshInstrument()
+    // The simulator as a program that starts it with --seed and --dut finds
+    // it: made as the folder's vna.ini describes the instrument.
+    void freshInstrument(const std::string& dir)
     {
-        bench.sim([] {
+        app::Settings settings;
+        std::ifstream ini(dir + "/vna.ini", std::ios::binary);
+        app::LoadCFG(ini.is_open() ? &ini : nullptr, settings, app::InitialTitle);
+        bench.sim([&] {
             kesp_sim_reset();
             kesp_sim_set_timing(0);
             kesp_sim_set_seed(7);
             kesp_sim_set_dut(Dut);
             kesp_sim_set_auto_follow(1);
-            return 0;
+            return sim::configureSimulator(settings);
         });
     }
 
@@ -115,7 +121,7 @@ protected:
         const std::string viaNode = folder("node", ini);
         const std::string viaSim = folder("sim", ini);
         for (const auto& args : {calibrate(steps), measure()}) {
-            freshInstrument();
+            freshInstrument(viaNode);
             const ChildResult a = runChild(emulated(args, viaNode));
             ASSERT_EQ(a.status, 0) << a.err;
             const ChildResult b = runChild(direct(args, viaSim));
@@ -191,7 +197,7 @@ TEST_F(Device, UsbIdsComeFromVnaIniUnlessTheEnvironmentNamesThem)
 {
     const std::string node = bench.addUsbInstrument(1, 2, {0x04b4, 0x8613});
     const std::string dir = folder("ids", std::string(UsbIni) + "usbid = 04B4:8613\n");
-    freshInstrument();
+    freshInstrument(dir);
     ChildResult r = runChild(emulated(calibrate(4), dir));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_GT(bench.bulkTransfers(node), 0);
@@ -238,7 +244,7 @@ TEST_F(Device, UnpluggedDuringASweepEndsTheMeasurementAndKeepsTheFile)
     // after start-up (9 transfers) and five points (4 each).
     ASSERT_EQ(runChild(direct(calibrate(10), dir)).status, 0);
     std::ofstream(dir + "/dut.s1p") << Previous;
-    freshInstrument();
+    freshInstrument(dir);
     bench.setUsbFaults(node, {.unplugAfterBulk = 29});
     const ChildResult r = runChild(emulated(measure(), dir));
     EXPECT_EQ(r.status, 1);
@@ -256,7 +262,7 @@ TEST_F(Device, UnpluggedDuringACalibrationKeepsTheOldCalibration)
     const std::string node = bench.addUsbInstrument(1, 2);
     const std::string dir = folder("unplug-cal", UsbIni);
     std::ofstream(dir + "/refl.cal") << Previous;
-    freshInstrument();
+    freshInstrument(dir);
     // Lost during the second standard's sweep.
     bench.setUsbFaults(node, {.unplugAfterBulk = 9 + 4 * 15});
     const ChildResult r = runChild(emulated(calibrate(10), dir));
