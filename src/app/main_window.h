@@ -108,8 +108,10 @@ public:
     void yieldToWindow(bool afterPoint = false);
     // Focus to a control only when it is reachable and enabled.
     void SafeSetFocus(const std::string& name, int index = -1);
+    // `detail`: the cause behind the message (the desktop's details), if known.
     ui::MsgResult msg(const std::string& text, ui::MsgButtons buttons = ui::MsgButtons::Ok,
-                      ui::MsgIcon icon = ui::MsgIcon::None, const std::string& title = "Orbilan");
+                      ui::MsgIcon icon = ui::MsgIcon::None, const std::string& title = "Orbilan",
+                      const std::string& detail = {});
     // A control by name. One another area has not created yet is made on the
     // spot as a plain label and remembered, so that the areas can be built
     // apart; a complete program creates none (a test checks that).
@@ -121,9 +123,10 @@ public:
     void LoadCFG();
     void OrbilanButton_Click();
     void End_Button_Click();
-    // "USB Communication error with VNA: aborting program", then the program
-    // ends, after offering an unsaved calibration for saving.
-    [[noreturn]] void UsbFatal();
+    // "USB Communication error with VNA: aborting program" with brindle's
+    // cause as its detail, then the program ends, after offering an unsaved
+    // calibration for saving.
+    [[noreturn]] void UsbFatal(const std::string& cause = {});
     // Measures point PointIndex at FreqList(PointIndex) into RawPoints(PointIndex).
     // False when the point could not be measured (the user was told and
     // StopSweep is set); RawPoints(PointIndex) is then left as it was.
@@ -255,6 +258,7 @@ private:
     // One point at hz the way DDSADC measures it.
     bool measurePoint(std::int32_t hz, Complex& reading);
     unsigned limitedKeysTold_ = 0; // bit per vna.ini key already reported as limited
+    std::string linkCause_;        // why the start-up's extra USB read failed, for the retry dialog
 
     // ------------------------------------------- private helpers of main_window_sweep.cpp
     // (sweep area)

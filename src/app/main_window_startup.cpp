@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <utility>
 
 #include "app/main_window.h"
 #include "app/manual_form.h"
@@ -98,7 +99,8 @@ void MainWindow::Form_Load()
         if (StartTransport())
             break;
         const std::string text = std::string(settings.UsbLink ? NotRespondingUsb : NotRespondingLpt) + "\r" + RetryText;
-        if (msg(text, ui::MsgButtons::OkCancel, ui::MsgIcon::None, NotRespondingTitle) != ui::MsgResult::Ok)
+        if (msg(text, ui::MsgButtons::OkCancel, ui::MsgIcon::None, NotRespondingTitle, std::exchange(linkCause_, {}))
+            != ui::MsgResult::Ok)
             EndProgram();
     }
 
@@ -140,12 +142,15 @@ bool MainWindow::StartTransport()
         return true;
     }
 
+    instrument::Instrument::UseUsbId(settings.UsbId);
     linkOk(link.UsbProbe());
     if (link.UsbNotReady())
         return false;
     const LinkStatus extra = link.UsbReadReply();
-    if (extra.fault == LinkFault::TransferFailed)
+    if (extra.fault == LinkFault::TransferFailed) {
+        linkCause_ = extra.detail;
         return false;
+    }
     linkOk(extra);
     linkOk(link.UsbDdsInit());
     if (frequencyAllowed(WarmUpHz))
@@ -216,9 +221,9 @@ void MainWindow::End_Button_Click()
     EndProgram();
 }
 
-void MainWindow::UsbFatal()
+void MainWindow::UsbFatal(const std::string& cause)
 {
-    msg(UsbFatalText);
+    msg(UsbFatalText, ui::MsgButtons::Ok, ui::MsgIcon::None, "Orbilan", cause);
     offerCalibrationBeforeFatalEnd();
     EndProgram();
 }
@@ -270,7 +275,7 @@ bool MainWindow::linkOk(const LinkStatus& s)
         msg("Function " + s.function + " not found in " + s.library);
         EndProgram();
     case LinkFault::TransferFailed:
-        UsbFatal();
+        UsbFatal(s.detail);
     case LinkFault::NoResult:
         // A result that may still come would be taken for the next one's:
         // the link cannot be trusted any more.

@@ -52,6 +52,24 @@ float asSingle(double v)
     return static_cast<float>(v);
 }
 
+// "vvvv:pppp" with one to four hexadecimal digits each, written back with
+// four lower-case digits; "" when the text is no such pair.
+std::string usbIdText(const std::string& text)
+{
+    const auto colon = text.find(':');
+    if (colon == std::string::npos)
+        return {};
+    std::string out;
+    for (const std::string& part : {text.substr(0, colon), text.substr(colon + 1)}) {
+        if (part.empty() || part.size() > 4 || part.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+            return {};
+        if (!out.empty())
+            out += ':';
+        out += std::string(4 - part.size(), '0') + ui::toLowerAscii(part);
+    }
+    return out;
+}
+
 ui::Rgb graticuleColour(std::int16_t n)
 {
     switch (n) {
@@ -124,6 +142,10 @@ void applyLine(const ConfigLine& line, Settings& s, ConfigOutcome& out)
             out.messages.push_back("VNA.INI  npoints entry error\rnpoints set to default (21)");
             s.SweepPoints = 21;
         }
+    } else if (key == "usbid") {
+        s.UsbId = usbIdText(line.value);
+        if (s.UsbId.empty())
+            out.messages.push_back("VNA.INI  usbid entry error (vvvv:pppp expected)\rthe default USB ids are used");
     }
     // Any other key is ignored.
 }

@@ -35,6 +35,9 @@ struct Settings {
     std::int16_t AdcAverages = 1;          // adcavg
     std::int16_t SweepPoints = 11;         // npoints
     float AdcConvMs = 130;                 // conversion time of one reading
+    // usbid: the instrument's USB ids as "vvvv:pppp" (lower-case hex), for
+    // firmware that reports other ids than brindle's default; "" = default.
+    std::string UsbId;
 };
 
 // What reading vna.ini asks of the window besides the settings.

@@ -81,6 +81,14 @@ struct VNADevice::Private {
         logUsed = 0;
     }
 
+    // The driver's cause of the failure just seen, as a line of its own.
+    void logCause(const char* what)
+    {
+        const std::string cause = driver().lastError();
+        if (!cause.empty())
+            logEntry(what + cause + "\n");
+    }
+
     void logEntry(const std::string& entry)
     {
         if (!log)
@@ -99,6 +107,10 @@ VNADevice::VNADevice() : d_(new Private)
     CloseDevice();
     d_->log.reset(new (std::nothrow) char[LogCapacity]);
     d_->logEntry("Cache created\n");
+    // The log is where an owner looks when the program could not reach the
+    // instrument: say why.
+    if (state_ != 1)
+        d_->logCause("Open failed: ");
 }
 
 VNADevice::~VNADevice()
@@ -219,6 +231,8 @@ bool VNADevice::Read(_VNA_RXBUFFER* buffer)
         }
         entry += '\n';
         d_->logEntry(entry);
+        if (!lastResult_)
+            d_->logCause("Read failed: ");
     }
     return lastResult_;
 }
@@ -243,5 +257,7 @@ bool VNADevice::Write(_VNA_TXBUFFER* buffer, int length)
     lastResult_ = d_->handle != InvalidHandle
                   && driver().control(d_->handle, brindle::IoctlBulkWrite, &d_->writePipe, sizeof d_->writePipe,
                                       buffer, static_cast<std::uint32_t>(length), d_->bytesReturned);
+    if (!lastResult_ && d_->log)
+        d_->logCause("Write failed: ");
     return lastResult_;
 }

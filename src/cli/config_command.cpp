@@ -70,7 +70,8 @@ int runConfig(const Args& args)
               << "AdcMode=" << s.AdcMode << '\n'
               << "AdcType=" << s.AdcType << '\n'
               << "AdcAverages=" << s.AdcAverages << '\n'
-              << "SweepPoints=" << s.SweepPoints << '\n';
+              << "SweepPoints=" << s.SweepPoints << '\n'
+              << "UsbId=" << s.UsbId << '\n';
     return 0;
 }
 

@@ -18,6 +18,7 @@ void usage(std::FILE* out)
                "  calibrate [OPTIONS]    run a calibration and write the calibration file\n"
                "  measure [OPTIONS]      measure with a calibration file and write CSV or Touchstone\n"
                "  tdr IN.s1p [OPTIONS]   turn a reflection measurement into time domain (CSV)\n"
+               "  devices [--ini DIR]    list the printer ports and USB instruments, and what stops their use\n"
                "\n"
                "'orbilan-cli COMMAND --help' describes a command's options.\n",
                out);
@@ -51,6 +52,8 @@ int main(int argc, char** argv)
         return orbilan::cli::runMeasure(args);
     if (command == "tdr")
         return orbilan::cli::runTdr(args);
+    if (command == "devices")
+        return orbilan::cli::runDevices(args);
     std::fprintf(stderr, "orbilan-cli: unknown command '%s'\n", command.c_str());
     usage(stderr);
     return 2;

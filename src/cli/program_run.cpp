@@ -68,18 +68,22 @@ void ProgramRun::failOnMessage(const std::vector<ui::DialogRecord>& dialogs, int
             fail(status, dialogLine(d));
 }
 
+void ProgramRun::failOnEnd(const std::vector<ui::DialogRecord>& dialogs, const std::string& otherwise)
+{
+    // The last word before the end says why: the instrument did not answer,
+    // the link failed, a library was missing. The prompts before it do not.
+    for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it)
+        if (it->kind == ui::DialogRecord::Kind::Message && !isStandardPrompt(it->title))
+            fail(1, dialogLine(*it));
+    fail(1, otherwise);
+}
+
 void ProgramRun::start()
 {
     window_->deliver([this] { window_->Form_Load(); });
     const auto dialogs = shownDialogs();
-    if (window_->ended()) {
-        // The last word before the end says why: the instrument did not
-        // answer, or a library was missing.
-        for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it)
-            if (it->kind == ui::DialogRecord::Kind::Message)
-                fail(1, dialogLine(*it));
-        fail(1, "the program ended while starting");
-    }
+    if (window_->ended())
+        failOnEnd(dialogs, "the program ended while starting");
     note(dialogs);
 }
 

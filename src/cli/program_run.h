@@ -83,6 +83,10 @@ public:
     std::vector<ui::DialogRecord> shownDialogs() { return platform_.takeShown(); }
     // Throws CommandFailed with the first message box among `dialogs`, if any.
     void failOnMessage(const std::vector<ui::DialogRecord>& dialogs, int status);
+    // Throws CommandFailed (status 1) with the last message box among
+    // `dialogs` that is not a calibration prompt, else with `otherwise`: what
+    // the program said as it ended.
+    [[noreturn]] void failOnEnd(const std::vector<ui::DialogRecord>& dialogs, const std::string& otherwise);
     // Writes OK-only notes (a vna.ini complaint ...) to stderr unless quiet.
     void note(const std::vector<ui::DialogRecord>& dialogs);
     [[noreturn]] void fail(int status, const std::string& text) const;

@@ -1,6 +1,8 @@
 #include "instrument/instrument.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <optional>
 #include <thread>
 
 #include "instrument/adc.h"
@@ -84,6 +86,7 @@ LinkStatus Instrument::bindUsb()
         return bindStatus(usbLib_, r);
     vnawrite_ = reinterpret_cast<std::int32_t (*)(std::uint8_t*, std::int16_t)>(usbLib_.function(0));
     vnaread_ = reinterpret_cast<std::int32_t (*)(std::uint8_t*, std::int16_t*)>(usbLib_.function(1));
+    vnaerror_ = reinterpret_cast<const char* (*)()>(usbLib_.optionalFunction("vnaerror"));
     return {};
 }
 
@@ -276,9 +279,32 @@ LinkStatus Instrument::writeFrame()
         return s;
     if (vnawrite_(tx_.data(), static_cast<std::int16_t>(CommandLength)) != 0)
         return {};
+    return transferFailed();
+}
+
+LinkStatus Instrument::transferFailed() const
+{
     LinkStatus s;
     s.fault = LinkFault::TransferFailed;
+    if (vnaerror_)
+        if (const char* cause = vnaerror_())
+            s.detail = cause;
     return s;
+}
+
+void Instrument::UseUsbId(const std::string& fromFile)
+{
+    // What the user's environment said before the program first set it.
+    static const std::optional<std::string> fromUser = [] {
+        const char* id = std::getenv("BRINDLE_USB_ID");
+        return id ? std::optional<std::string>(id) : std::nullopt;
+    }();
+    if (fromUser)
+        return;
+    if (fromFile.empty())
+        unsetenv("BRINDLE_USB_ID");
+    else
+        setenv("BRINDLE_USB_ID", fromFile.c_str(), 1);
 }
 
 LinkStatus Instrument::UsbReadReply()
@@ -291,9 +317,7 @@ LinkStatus Instrument::UsbReadReply()
     rxCount_ = count < 0 ? 0 : (count > ReplyCapacity ? ReplyCapacity : count);
     if (ok)
         return {};
-    LinkStatus s;
-    s.fault = LinkFault::TransferFailed;
-    return s;
+    return transferFailed();
 }
 
 LinkStatus Instrument::UsbProbe()

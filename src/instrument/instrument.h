@@ -34,7 +34,7 @@ struct LinkStatus {
     LinkFault fault = LinkFault::None;
     std::string library;  // LibraryMissing, FunctionMissing
     std::string function; // FunctionMissing
-    std::string detail;   // what the loader said
+    std::string detail;   // what the loader said; TransferFailed: brindle's cause, if it names one
     int limitMs = 0;      // NoEndOfConversion, NoResult: the time waited
     bool ok() const { return fault == LinkFault::None; }
 };
@@ -86,6 +86,10 @@ public:
     LinkStatus AdcReadAveraged(PortAddress port, int waitMs, int averages, int adcMode);
 
     // ------------------------------------------------------------------ USB
+    // The instrument's USB ids from vna.ini ("vvvv:pppp", "" for none), for
+    // brindle's next search. BRINDLE_USB_ID in the program's environment
+    // wins over the file.
+    static void UseUsbId(const std::string& fromFile);
     // The status frame and three replies.
     LinkStatus UsbProbe();
     // Whether the last reply carried the not-ready flag.
@@ -128,6 +132,7 @@ private:
     bool waitEndOfConversion(PortAddress port);
 
     LinkStatus writeFrame();
+    LinkStatus transferFailed() const;
     LinkStatus waitForResult();
     void sleep(int ms);
 
@@ -137,6 +142,7 @@ private:
     std::int16_t (*inp32_)(std::int16_t) = nullptr;
     std::int32_t (*vnawrite_)(std::uint8_t*, std::int16_t) = nullptr;
     std::int32_t (*vnaread_)(std::uint8_t*, std::int16_t*) = nullptr;
+    const char* (*vnaerror_)() = nullptr;
 
     std::function<void(int)> sleepMs_;
     TimeLimits limits_;

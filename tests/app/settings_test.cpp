@@ -60,6 +60,24 @@ TEST(Config, ClockPortAndUsb)
     EXPECT_TRUE(read("usb=Y\nusb = no\n").s.UsbLink); // "no" leaves it as it was
 }
 
+TEST(Config, UsbIdsOfAnotherFirmware)
+{
+    EXPECT_EQ(read("").s.UsbId, "");
+    auto r = read("usbid = 4B4:8613 an FX2 board\n");
+    EXPECT_EQ(r.s.UsbId, "04b4:8613");
+    EXPECT_TRUE(r.out.messages.empty());
+    // A malformed pair names itself and leaves the default, also over an
+    // earlier good line; reading goes on.
+    for (const char* bad : {"usbid = 0547\n", "usbid = 0547:21311\n", "usbid = :2131\n", "usbid = 05g7:2131\n",
+                            "usbid = 0547:2131:1\n"}) {
+        r = read(std::string("usbid = 1234:5678\n") + bad + "npoints = 50\n");
+        EXPECT_EQ(r.s.UsbId, "") << bad;
+        EXPECT_EQ(r.s.SweepPoints, 50) << bad;
+        ASSERT_EQ(r.out.messages.size(), 1u) << bad;
+        EXPECT_EQ(r.out.messages[0], "VNA.INI  usbid entry error (vvvv:pppp expected)\rthe default USB ids are used");
+    }
+}
+
 TEST(Config, OwnerTitleAndComments)
 {
     auto r = read("owner = Lab1 bench\n");

@@ -4,7 +4,7 @@ set -euo pipefail
 cli=$1
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
-printf 'owner = Lab1 bench\r\nclk=148.33\r\nport=&H278\r\nusb = yes please\r\nnpoints=10\r\ngraticule=3\r\nadctype=2440\r\nadcmode=15\r\n' > "$dir/vna.ini"
+printf 'owner = Lab1 bench\r\nclk=148.33\r\nport=&H278\r\nusb = yes please\r\nnpoints=10\r\ngraticule=3\r\nadctype=2440\r\nadcmode=15\r\nusbid = 4B4:8613 an FX2\r\n' > "$dir/vna.ini"
 "$cli" config --dir "$dir" > "$dir/out" 2> "$dir/err"
 expected='Title=Lab1'"'"'s Kesp VNA
 OwnerName=Lab1
@@ -23,7 +23,8 @@ LoadStdL=0
 AdcMode=15
 AdcType=2440
 AdcAverages=1
-SweepPoints=21'
+SweepPoints=21
+UsbId=04b4:8613'
 diff <(echo "$expected") "$dir/out"
 diff <(printf 'VNA.INI  npoints entry error\nnpoints set to default (21)\n') "$dir/err"
 rm "$dir/vna.ini"

@@ -307,6 +307,19 @@ TEST_F(MeasurementCommands, FileAndInstrumentFaultsAreErrors)
     EXPECT_NE(silent.err.find("orbilan-cli measure: VNA Not Responding: Check that VNA is connected"),
               std::string::npos)
         << silent.err;
+
+    // A link lost during a calibration is what the command reports, not the
+    // prompt that came before it.
+    ASSERT_EQ(kesp_sim_set_fault("none"), 1);
+    dir.write("vna.ini", "usb = yes\r\n");
+    ASSERT_EQ(kesp_sim_set_fault("usb-read-fail:40"), 1);
+    const Outcome lost = calibrate({"--mode", "reflection", "--start", "1m", "--stop", "30m", "--steps", "20", "-o",
+                                    path("lost.cal")});
+    EXPECT_EQ(lost.status, 1);
+    EXPECT_NE(lost.err.find("orbilan-cli calibrate: USB Communication error with VNA: aborting program\n"),
+              std::string::npos)
+        << lost.err;
+    EXPECT_FALSE(fs::exists(path("lost.cal")));
 }
 
 TEST_F(MeasurementCommands, SeveralSweepsWriteOneFileEach)

@@ -117,6 +117,23 @@ TEST_F(SessionTest, EachDialogIsReportedWithWhatAnsweredIt)
     EXPECT_EQ(prompts[1], "Go on?");
 }
 
+TEST(SessionPlatformDetail, AMessagesCauseFollowsItsButtonsAndTheAnswerStillComesFromTheQueue)
+{
+    std::ostringstream out;
+    SessionPlatform p(out);
+    p.queue(ui::Answer::ok());
+    EXPECT_EQ(p.detailedMessageBox("Check that VNA is connected", "bus 001 \"busy\"", ui::MsgButtons::OkCancel,
+                                   ui::MsgIcon::None, "VNA Not Responding"),
+              ui::MsgResult::Ok);
+    EXPECT_EQ(p.messageBox("Saved", ui::MsgButtons::Ok, ui::MsgIcon::None, "Orbilan"), ui::MsgResult::Ok);
+    EXPECT_EQ(out.str(), "> message \"VNA Not Responding\" \"Check that VNA is connected\" OKCancel detail "
+                         "\"bus 001 \\\"busy\\\"\" -> OK\n"
+                         "> message \"Orbilan\" \"Saved\" OK -> OK\n");
+    ASSERT_EQ(p.dialogs().size(), 2u);
+    EXPECT_EQ(p.dialogs()[0].detail, "bus 001 \"busy\"");
+    EXPECT_EQ(p.dialogs()[1].detail, ""); // the cause belongs to its own message only
+}
+
 TEST_F(SessionTest, DeferredCommandsRunBetweenMeasuredPoints)
 {
     openWindow();
