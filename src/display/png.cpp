@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "cal/text_file.h"
+
 namespace orbilan::display {
 
 namespace {
@@ -332,11 +334,9 @@ std::vector<std::uint8_t> encodePng(const ui::Image& image)
 bool writePng(const ui::Image& image, const std::string& path)
 {
     const std::vector<std::uint8_t> bytes = encodePng(image);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && written;
+    // Replaced as a whole, as every file the program writes: a full disk
+    // leaves the old picture, never a cut one.
+    return !cal::ReplaceFileContents(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 bool readPng(const std::string& path, ui::Image& image)
