@@ -283,6 +283,27 @@ TEST_F(MeasurementCommands, FileAndInstrumentFaultsAreErrors)
         << silent.err;
 }
 
+TEST_F(MeasurementCommands, NoOutputIsWrittenThroughAPlantedLink)
+{
+    // Another user's file, and links to it where this user's outputs go.
+    const auto victim = dir.write("victim", "someone else's\n");
+    for (const char* name : {"out.cal", "out.s1p", "out.csv"})
+        fs::create_symlink(victim, dir.path() / name);
+    const Outcome c = calibrate({"--mode", "reflection", "--start", "1m", "--stop", "30m", "--steps", "5", "-o",
+                                 path("out.cal")});
+    EXPECT_EQ(c.status, 1);
+    EXPECT_NE(c.err.find("symbolic link"), std::string::npos) << c.err;
+
+    reflectionCal();
+    for (const char* name : {"out.s1p", "out.csv"}) {
+        const Outcome m = measure({"--mode", "reflection", "--cal", path("r.cal"), "-o", path(name)});
+        EXPECT_EQ(m.status, 1) << name;
+        EXPECT_NE(m.err.find("symbolic link"), std::string::npos) << m.err;
+        EXPECT_TRUE(fs::is_symlink(dir.path() / name));
+    }
+    EXPECT_EQ(test::readFile(victim), "someone else's\n");
+}
+
 TEST_F(MeasurementCommands, SeveralSweepsWriteOneFileEach)
 {
     reflectionCal();
