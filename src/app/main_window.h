@@ -226,9 +226,13 @@ private:
     // carry is limited, and the user is told once per key.
     instrument::AdcFrameBytes usbAdcBytes();
     // Turns a link fault into what the user sees. A missing library and a
-    // failed or silent USB transfer end the program; a stuck parallel ADC is
-    // reported, stops the sweep and gives false. True when all went well.
+    // failed or silent USB transfer end the program; a stuck parallel ADC or
+    // a USB result without a reading is reported, stops the sweep and gives
+    // false. True when all went well.
     bool linkOk(const instrument::LinkStatus& status);
+    // The same for a measurement whose result is thrown away (the warm-up
+    // readings): a result without a reading is then no fault.
+    void linkOkUnlessUnused(const instrument::LinkStatus& status);
     // Before a fatal link fault ends the program: a calibration made before
     // the link failed is sound and needs no instrument to be saved, so it is
     // offered as Exit offers it. Not while a calibration is being made (its

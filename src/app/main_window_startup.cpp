@@ -149,7 +149,7 @@ bool MainWindow::StartTransport()
     linkOk(extra);
     linkOk(link.UsbDdsInit());
     if (frequencyAllowed(WarmUpHz))
-        linkOk(link.UsbMeasure(instrument::TuningWord(WarmUpHz, settings.ClockHz), 0, true, usbAdcBytes()));
+        linkOkUnlessUnused(link.UsbMeasure(instrument::TuningWord(WarmUpHz, settings.ClockHz), 0, true, usbAdcBytes()));
     return true;
 }
 
@@ -202,7 +202,9 @@ void MainWindow::End_Button_Click()
     // Offered once more if the user declined before (-1), and offered at all
     // if the window was never ready to ask (1): a calibration whose kind is
     // not the one in view, or one left incomplete, still holds the other's.
-    if (cal.CalUnsaved != 0) {
+    // Not while a calibration is being made: its readings are then part old,
+    // part new, and a file would call the mix valid.
+    if (cal.CalUnsaved != 0 && !calibrating_) {
         cal.CalUnsaved = 1;
         CheckUnsavedCal();
     }
@@ -280,8 +282,20 @@ bool MainWindow::linkOk(const LinkStatus& s)
             + " seconds\rCheck that VNA is connected and switched on.");
         sweep.StopSweep = true;
         return false;
+    case LinkFault::EmptyResult:
+        // The exchange ended in step, so the link goes on; but the point has
+        // no reading, and an earlier one must not stand in for it.
+        msg("The measurement result from VNA holds no reading\rCheck that VNA is connected and switched on.");
+        sweep.StopSweep = true;
+        return false;
     }
     return false;
+}
+
+void MainWindow::linkOkUnlessUnused(const LinkStatus& s)
+{
+    if (s.fault != LinkFault::EmptyResult)
+        linkOk(s);
 }
 
 bool MainWindow::frequencyAllowed(std::int32_t hz)
@@ -329,12 +343,15 @@ bool MainWindow::measurePoint(std::int32_t hz, Complex& reading)
     const std::uint32_t word = instrument::TuningWord(hz, settings.ClockHz);
     const instrument::AdcFrameBytes adc = usbAdcBytes();
     if (!sweep.CdsOn) {
-        linkOk(link.UsbMeasurePair(word, 0, 1, adc));
+        if (!linkOk(link.UsbMeasurePair(word, 0, 1, adc)))
+            return false;
         reading = Complex{link.AdcVoltsFirst, link.AdcVolts};
     } else {
-        linkOk(link.UsbMeasurePair(word, 0, 2, adc));
+        if (!linkOk(link.UsbMeasurePair(word, 0, 2, adc)))
+            return false;
         const double re = (link.AdcVoltsFirst - link.AdcVolts) / 2;
-        linkOk(link.UsbMeasurePair(word, 1, 3, adc));
+        if (!linkOk(link.UsbMeasurePair(word, 1, 3, adc)))
+            return false;
         reading = Complex{re, (link.AdcVoltsFirst - link.AdcVolts) / 2};
     }
     return true;
@@ -363,8 +380,8 @@ bool MainWindow::CalAcquireSweep(PointArray& target)
             return false;
 
     if (settings.UsbLink && frequencyAllowed(sweep.FreqList[1]))
-        linkOk(instrument_->UsbMeasure(instrument::TuningWord(sweep.FreqList[1], settings.ClockHz), 0, true,
-                                       usbAdcBytes()));
+        linkOkUnlessUnused(instrument_->UsbMeasure(instrument::TuningWord(sweep.FreqList[1], settings.ClockHz), 0,
+                                                   true, usbAdcBytes()));
     disp.PlotSelection = 3;
     sweep.PointIndex = 1;
     for (int k = 1; k <= points; ++k) {

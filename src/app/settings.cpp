@@ -116,7 +116,14 @@ void applyLine(const ConfigLine& line, Settings& s, ConfigOutcome& out)
             out.adcModeButtonVisible = 0;
         }
     } else if (key == "adcavg") {
-        s.AdcAverages = asInt16(number);
+        // No readings would leave each point with an earlier point's reading.
+        const std::int16_t averages = asInt16(number);
+        if (averages >= 1) {
+            s.AdcAverages = averages;
+        } else {
+            out.messages.push_back("VNA.INI  adcavg entry error\radcavg set to 1");
+            s.AdcAverages = 1;
+        }
     } else if (key == "npoints") {
         if (number >= 11 && number <= 401) {
             s.SweepPoints = asInt16(number);

@@ -1,6 +1,6 @@
 // Nothing the user made is lost: a calibration not saved is offered for
 // saving on exit, also when the window could not measure with it or the CDS
-// state changed since; a save that fails half way leaves the file it was
+// state changed since, but never one half re-made; a save that fails half way leaves the file it was
 // replacing as it was; and a calibration file that cannot be loaded leaves
 // the calibration in force as it was.
 #include <csignal>
@@ -129,6 +129,25 @@ TEST_F(LostData, ExitOffersACalibrationKeptAcrossACdsChange)
     EXPECT_FALSE(saved->Cds);
     EXPECT_EQ(saved->Modes, 2);
     EXPECT_EQ(saved->Freq[Points], 5000000);
+}
+
+TEST_F(LostData, ExitDuringARecalibrationOffersNoHalfNewCalibration)
+{
+    // A transmission calibration, not saved; a new one on another device is
+    // left by Exit during its thru sweep. Its thru readings are then part
+    // new, part old: no file may call that a valid calibration.
+    calibrateTransmission();
+    kesp_sim_set_auto_follow(0);
+    kesp_sim_set_dut("trans:series:R=50");
+    w.onPointYield = [&] {
+        if (w.sweep.PointIndex == 3)
+            w.controls().userClick("End_Button");
+    };
+    platform.queue(Answer::ok()); // thru
+    EXPECT_FALSE(w.deliver([&] { w.CalibrateButton_Click(); }));
+    EXPECT_TRUE(platform.ended());
+    EXPECT_EQ(platform.messageTexts(), std::vector<std::string>{"Connect thru, then click OK"});
+    EXPECT_TRUE(fs::is_empty(files.path()));
 }
 
 TEST_F(LostData, CdsChangeSavesTheCalibrationAsItWasMade)

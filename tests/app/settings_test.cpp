@@ -85,6 +85,16 @@ TEST(Config, PointsAdcTypeAndGraticule)
     EXPECT_EQ(read("npoints=401\n").s.SweepPoints, 401);
     EXPECT_EQ(read("npoints=99999999\n").s.SweepPoints, 21);
 
+    // No readings per point would measure nothing: held at one, and said.
+    for (const char* line : {"adcavg=0\n", "adcavg=-4\n", "adcavg = none\n", "adcavg=0.4\n"}) {
+        r = read(line);
+        EXPECT_EQ(r.s.AdcAverages, 1) << line;
+        ASSERT_EQ(r.out.messages.size(), 1u) << line;
+        EXPECT_EQ(r.out.messages[0], "VNA.INI  adcavg entry error\radcavg set to 1");
+    }
+    EXPECT_EQ(read("adcavg=0.6\n").s.AdcAverages, 1);
+    EXPECT_TRUE(read("adcavg=0.6\n").out.messages.empty());
+
     // adctype=2410 resets the mode: an adcmode line before it is lost.
     r = read("adcmode=5\nadctype=2410\n");
     EXPECT_EQ(r.s.AdcMode, 0);

@@ -131,10 +131,25 @@ TEST(CalFile, RefusesIncompleteOrMalformedFiles)
         {"2410,0\r\n1,10\r\n#FALSE#\r\n1\r\n3\r\n3e9" + line.substr(7), 6},
         // The layout of an older version: no CDS line.
         {"2410,0\r\n1,10\r\n1\r\n3\r\n" + line, 3},
+        // No readings per point: every point would carry an earlier reading.
+        {"2410,0\r\n0,10\r\n#FALSE#\r\n2\r\n3\r\n" + line + line, 2},
+        {"2410,0\r\n-2,10\r\n#FALSE#\r\n2\r\n3\r\n" + line, 2},
+        // Two lines swapped: interpolation would look in the wrong place.
+        {head + "2000000" + line.substr(7) + line, 7},
     };
     for (const auto& c : cases) {
         int failed = 0;
         EXPECT_FALSE(ReadCalFile(c.text, &failed)) << c.text;
         EXPECT_EQ(failed, c.line) << c.text;
     }
+}
+
+TEST(CalFile, NeighboursMayShareAFrequency)
+{
+    // A 10 Hz span of 401 points rounds many neighbours to the same hertz.
+    const std::string tail = ",0,0,0,0,0,0,0,0,0,0,0,0\r\n";
+    const auto d = ReadCalFile("2410,0\r\n1,10\r\n#FALSE#\r\n3\r\n2\r\n1000000" + tail + "1000000" + tail + "1000001" + tail);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->Freq[2], 1000000);
+    EXPECT_EQ(d->Freq[3], 1000001);
 }

@@ -1,6 +1,7 @@
 // Any bytes as a calibration file: the reader accepts only what it can hold
-// (1..401 points, a known modes digit), and what it accepts writes out to a
-// file it reads back the same.
+// (1..401 points, a known modes digit, at least one reading per point,
+// frequencies that never fall), and what it accepts writes out to a file it
+// reads back the same.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -16,6 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     check(d->Points >= 1 && d->Points <= MaxCalPoints);
     check(d->Modes >= 0 && d->Modes <= 3);
+    check(d->AdcAverages >= 1);
+    for (int k = 2; k <= d->Points; ++k)
+        check(d->Freq[static_cast<std::size_t>(k)] >= d->Freq[static_cast<std::size_t>(k - 1)]);
     const auto again = ReadCalFile(WriteCalFile(*d));
     check(again.has_value());
     check(again->Points == d->Points && again->Freq == d->Freq);
