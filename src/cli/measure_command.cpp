@@ -164,7 +164,9 @@ void measure(const MeasureArgs& a, CommandIo io)
         run.click("SweepButton(3)");
         run.endProgress();
         dialogs = run.shownDialogs();
-        if (w.ended() || !w.sweep.PassDone) {
+        if (w.ended())
+            run.failOnEnd(dialogs);
+        if (!w.sweep.PassDone) {
             run.failOnMessage(dialogs, 1);
             run.fail(1, "the sweep stopped before its last point");
         }

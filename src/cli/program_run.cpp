@@ -67,6 +67,14 @@ void ProgramRun::failOnMessage(const std::vector<ui::DialogRecord>& dialogs, int
             fail(status, dialogLine(d));
 }
 
+void ProgramRun::failOnEnd(const std::vector<ui::DialogRecord>& dialogs)
+{
+    for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it)
+        if (it->kind == ui::DialogRecord::Kind::Message && it->buttons == ui::MsgButtons::Ok)
+            fail(1, dialogLine(*it));
+    fail(1, "the program ended");
+}
+
 void ProgramRun::start()
 {
     window_->deliver([this] { window_->Form_Load(); });

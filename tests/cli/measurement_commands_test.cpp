@@ -304,6 +304,37 @@ TEST_F(MeasurementCommands, NoOutputIsWrittenThroughAPlantedLink)
     EXPECT_EQ(test::readFile(victim), "someone else's\n");
 }
 
+TEST_F(MeasurementCommands, AResultWithoutReadingsIsAFailureAndWritesNothing)
+{
+    dir.write("vna.ini", "usb = yes\r\n");
+    reflectionCal();
+    const std::string good = test::readFile(path("r.cal"));
+
+    ASSERT_EQ(kesp_sim_set_fault("empty-result"), 1);
+    const Outcome c = calibrate({"--mode", "reflection", "--start", "1m", "--stop", "30m", "--steps", "20", "-o",
+                                 path("r.cal")});
+    EXPECT_EQ(c.status, 1);
+    EXPECT_NE(c.err.find("The measurement result from VNA holds no reading"), std::string::npos) << c.err;
+    EXPECT_EQ(test::readFile(path("r.cal")), good);
+
+    const Outcome m = measure({"--mode", "reflection", "--cal", path("r.cal"), "--dut", "refl:R=100", "-o",
+                               path("dut.s1p")});
+    EXPECT_EQ(m.status, 1);
+    EXPECT_NE(m.err.find("holds no reading"), std::string::npos) << m.err;
+    EXPECT_FALSE(fs::exists(path("dut.s1p")));
+}
+
+TEST_F(MeasurementCommands, ALinkThatFailsDuringACalibrationIsTheReasonGiven)
+{
+    dir.write("vna.ini", "usb = yes\r\n");
+    ASSERT_EQ(kesp_sim_set_fault("usb-read-fail:30"), 1);
+    const Outcome c = calibrate({"--mode", "reflection", "--start", "1m", "--stop", "30m", "--steps", "20", "-o",
+                                 path("r.cal")});
+    EXPECT_EQ(c.status, 1);
+    EXPECT_EQ(c.err, "orbilan-cli calibrate: USB Communication error with VNA: aborting program\n");
+    EXPECT_FALSE(fs::exists(path("r.cal")));
+}
+
 TEST_F(MeasurementCommands, SeveralSweepsWriteOneFileEach)
 {
     reflectionCal();
