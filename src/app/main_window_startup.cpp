@@ -1,7 +1,4 @@
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
 
 #include "app/main_window.h"
 #include "app/manual_form.h"
@@ -155,23 +152,8 @@ bool MainWindow::StartTransport()
 
 void MainWindow::LoadCFG()
 {
-    const std::filesystem::path path = std::filesystem::path(options_.iniDir) / "vna.ini";
     ui::Control& title = ui_.at("TitleLabel");
-    std::error_code ec;
-    ConfigOutcome out;
-    if (!std::filesystem::exists(path, ec)) {
-        out = app::LoadCFG(nullptr, settings, title.caption());
-    } else {
-        std::ifstream file(path, std::ios::binary);
-        if (file) {
-            out = app::LoadCFG(&file, settings, title.caption());
-        } else {
-            // There, but not readable: the defaults, and the reason.
-            settings = Settings{};
-            out.title = title.caption();
-            out.messages.push_back("Error 75 reading vna.ini:\r" + path.string());
-        }
-    }
+    const ConfigOutcome out = LoadConfigFile(options_.iniDir, settings, title.caption());
 
     sweep.FreqUnitsLocked = true;
     sweep.LockedUnits = c("F1units").caption();

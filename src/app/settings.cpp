@@ -2,7 +2,10 @@
 
 #include <cfloat>
 #include <cmath>
+#include <filesystem>
+#include <sstream>
 
+#include "cal/text_file.h"
 #include "ui/number_text.h"
 
 namespace orbilan::app {
@@ -189,6 +192,26 @@ ConfigOutcome LoadCFG(std::istream* file, Settings& s, const std::string& previo
 
     out.title = s.OwnerName.empty() ? "Kesp VNA" : s.OwnerName + "'s Kesp VNA";
     return out;
+}
+
+ConfigOutcome LoadConfigFile(const std::string& dir, Settings& s, const std::string& previousTitle)
+{
+    const std::string path = (std::filesystem::path(dir) / "vna.ini").string();
+    std::string text;
+    if (const auto error = cal::ReadWholeFile(path, text, MaxConfigBytes)) {
+        if (error->number == 76) // not there
+            return LoadCFG(nullptr, s, previousTitle);
+        // There, but no configuration: the defaults, and the reason.
+        s = Settings{};
+        ConfigOutcome out;
+        out.title = previousTitle;
+        out.fileFound = true;
+        out.messages.push_back("Error " + std::to_string(error->number) + " reading vna.ini: " + error->description
+                               + "\r" + path);
+        return out;
+    }
+    std::istringstream in(text);
+    return LoadCFG(&in, s, previousTitle);
 }
 
 } // namespace orbilan::app

@@ -1,5 +1,7 @@
 #include "cli/program_run.h"
 
+#include "cli/option_values.h"
+#include "sweep/freq_list.h"
 #include "ui/number_text.h"
 
 namespace orbilan::cli {
@@ -127,6 +129,21 @@ void ProgramRun::setSweep(const SweepRequest& r)
         action();
         failOnMessage(shownDialogs(), 2);
     };
+    if (!r.f1.empty()) {
+        // The panel's own checks, said as what the command line asked: the
+        // panel would go on with a corrected value ("Sweep will start at
+        // 50 kHz"), where a command stops.
+        const std::string first = r.centreSpan ? "--centre" : "--start";
+        const std::string second = r.centreSpan ? "--span" : "--stop";
+        std::int32_t f1 = 0, f2 = 0;
+        if (const std::string why = checkFrequency(first, r.f1, f1); !why.empty())
+            fail(2, why);
+        if (const std::string why = checkFrequency(second, r.f2, f2); !why.empty())
+            fail(2, why);
+        const int kind = r.centreSpan ? sweep::KindCentreSpan : sweep::KindStartEnd;
+        if (const sweep::SweepCheck* check = sweep::FirstFailingCheck(kind, f1, f2))
+            fail(2, first + " " + r.f1 + " " + second + " " + r.f2 + ": " + check->title);
+    }
     step([&] { click("SetSweepButton"); });
     if (!r.f1.empty()) {
         step([&] { click(r.centreSpan ? "Centre_Span" : "Start_End"); });

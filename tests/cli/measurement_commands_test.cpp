@@ -247,10 +247,13 @@ TEST_F(MeasurementCommands, TheSweepPanelsRefusalsAreBadUsage)
         {{"--start", "1m", "--stop", "30m", "--steps", "401"}, "Number of steps must be between 1 and 400"},
         {{"--start", "1m", "--stop", "30m", "--steps", "10", "--averages", "101"},
          "# of averages must be between 1 and 100"},
+        // A command stops where the panel would go on with a corrected value.
         {{"--start", "10k", "--stop", "30m", "--steps", "10"},
-         "Start frequency below minimum 50 kHz: Sweep will start at 50 kHz"},
-        {{"--start", "3m", "--stop", "2m", "--steps", "10"}, "Start frequency above End frequency"},
-        {{"--start", "1x", "--stop", "2m", "--steps", "10"}, "Not numeric: Please re-enter"},
+         "--start 10k --stop 30m: Start frequency below minimum 50 kHz\n"},
+        {{"--start", "0", "--stop", "30m", "--steps", "10"}, "--start 0 --stop 30m: Start frequency below minimum 50 kHz\n"},
+        {{"--start", "1m", "--stop", "61m", "--steps", "10"}, "--start 1m --stop 61m: End frequency above maximum"},
+        {{"--start", "3m", "--stop", "2m", "--steps", "10"}, "--start 3m --stop 2m: Start frequency above End frequency"},
+        {{"--start", "1x", "--stop", "2m", "--steps", "10"}, "--start needs a frequency"},
         {{"--centre", "1m", "--span", "5m", "--steps", "10"}, "Sweep starts below minimum of 50 kHz"},
     };
     for (const auto& c : cases) {
@@ -259,6 +262,7 @@ TEST_F(MeasurementCommands, TheSweepPanelsRefusalsAreBadUsage)
         const Outcome r = calibrate(args);
         EXPECT_EQ(r.status, 2) << c.says;
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("Sweep will"), std::string::npos) << r.err;
         EXPECT_FALSE(fs::exists(path("p.cal")));
     }
 }
