@@ -74,6 +74,13 @@ public:
     // nothing runs any more.
     bool deliver(const std::function<void()>& action);
     bool ended() const { return ended_; }
+    // A continuous sweep (Clear and Re-start, Start/Resume) is running and
+    // only a user's action will stop it: it has not been told to stop, no
+    // single sweep is completing the pass, no calibration is measuring.
+    bool sweepingUntilStopped() const
+    {
+        return continuousSweeps_ > 0 && !sweep.StopSweep && !sweep.SingleSweep && !calibrating_;
+    }
 
     // Called once per measured point, just before the window system gets
     // control (scripts use it to act "during point 37").
@@ -355,6 +362,7 @@ private:
     bool ended_ = false;
     bool calibrating_ = false; // a calibration has begun and not yet ended
     bool exiting_ = false;     // Exit has offered the calibration and is powering down
+    int continuousSweeps_ = 0; // continuous sweep loops running, one inside another
     int deliverDepth_ = 0;
 };
 
