@@ -12,20 +12,9 @@ namespace orbilan::cli {
 
 namespace {
 
-// Answer lines must stay one line whatever a reason quotes.
-std::string oneLine(const std::string& s)
-{
-    std::string out;
-    for (char c : s) {
-        if (c == '\r')
-            out += "\\r";
-        else if (c == '\n')
-            out += "\\n";
-        else
-            out += c;
-    }
-    return out;
-}
+// Answer lines must stay one printable line whatever a reason quotes: an
+// echoed ESC would reach the user's terminal.
+std::string oneLine(const std::string& s) { return answerLine(s); }
 
 std::string okValue(const std::string& value) { return "ok " + value; }
 std::string boolText(bool b) { return b ? "true" : "false"; }
@@ -248,7 +237,7 @@ void Session::pointMeasured()
         } catch (const std::exception& e) {
             answer = std::string("error internal fault: ") + e.what();
         }
-        out_ << "> after " << d.line << " -> " << oneLine(answer) << '\n' << std::flush;
+        out_ << "> after " << oneLine(d.line) << " -> " << oneLine(answer) << '\n' << std::flush;
     }
     readWhileSweeping();
 }

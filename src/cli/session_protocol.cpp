@@ -103,15 +103,27 @@ bool isCount(const std::string& s, int& value)
 
 } // namespace
 
-std::string quoteText(const std::string& text)
+namespace {
+
+// The escapes of a quoted text; `quotes` also escapes the quote and the
+// backslash, which a quoted text needs and an answer line, whose quoted
+// parts are escaped already, must keep as they are.
+std::string escaped(const std::string& text, bool quotes)
 {
-    std::string out = "\"";
+    std::string out;
     for (std::size_t i = 0; i < text.size();) {
         const char c = text[i];
         const auto b = static_cast<unsigned char>(c);
         switch (c) {
-        case '"': out += "\\\""; ++i; continue;
-        case '\\': out += "\\\\"; ++i; continue;
+        case '"':
+        case '\\':
+            if (quotes) {
+                out += '\\';
+                out += c;
+                ++i;
+                continue;
+            }
+            break;
         case '\r': out += "\\r"; ++i; continue;
         case '\n': out += "\\n"; ++i; continue;
         case '\t': out += "\\t"; ++i; continue;
@@ -130,9 +142,14 @@ std::string quoteText(const std::string& text)
             ++i;
         }
     }
-    out += '"';
     return out;
 }
+
+} // namespace
+
+std::string quoteText(const std::string& text) { return "\"" + escaped(text, true) + "\""; }
+
+std::string answerLine(const std::string& text) { return escaped(text, false); }
 
 std::optional<std::string> readQuoted(const std::string& line, std::size_t& pos, std::string& error)
 {

@@ -39,6 +39,10 @@ ParsedLine parseSessionLine(const std::string& line);
 
 // "text" with the escapes above; bytes of valid UTF-8 characters pass as they are.
 std::string quoteText(const std::string& text);
+// An answer as one line of printable text: the same escapes for line breaks,
+// tabs, control bytes (NUL, ESC ...) and bytes that are no UTF-8, while
+// quotes and backslashes stay as they are (quoted parts are escaped already).
+std::string answerLine(const std::string& text);
 // Reads one quoted text starting at line[pos] (which must be '"'); pos ends
 // after the closing quote. Nullopt with `error` set when malformed.
 std::optional<std::string> readQuoted(const std::string& line, std::size_t& pos, std::string& error);

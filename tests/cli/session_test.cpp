@@ -218,6 +218,20 @@ TEST_F(SessionTest, TheSimulatorHearsDevicesAndTheEndOfACalibration)
     EXPECT_EQ(plainOut.str(), "error no simulated instrument (start the session with --simulate)\n");
 }
 
+TEST_F(SessionTest, AnswersEchoNoControlBytes)
+{
+    // An unknown name is echoed in the answer: its NUL, ESC and tab come
+    // back escaped, as in a quoted text, never raw to the terminal.
+    openWindow();
+    const std::string name = std::string("A\x1B[2J\0\x7F\xFF\xC2\xB0", 10);
+    EXPECT_EQ(run({"click " + name, "after 1 click " + name, "click Run", "launch\x1B]0;x\x07\t"}),
+              "error unknown control A\\x1B[2J\\x00\\x7F\\xFF\xC2\xB0\n"
+              "ok\n"
+              "> after click A\\x1B[2J\\x00\\x7F\\xFF\xC2\xB0 -> error unknown control A\\x1B[2J\\x00\\x7F\\xFF\xC2\xB0\n"
+              "ok\n"
+              "error unknown command launch\\x1B]0;x\\x07\n");
+}
+
 TEST(SessionInput, LinesArriveAsTheyComeAndTooLongOnesAreDropped)
 {
     int fds[2];
