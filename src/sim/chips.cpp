@@ -84,8 +84,16 @@ void Adc::powerOn(double now)
     startConversion(now);
 }
 
+void Adc::setTimeScale(double scale)
+{
+    scale_ = scale;
+    if (!haveResult_)
+        end_ = start_ + conversionSeconds(type_, mode_) * scale_;
+}
+
 void Adc::startConversion(double now)
 {
+    start_ = now;
     end_ = now + conversionSeconds(type_, mode_) * scale_;
     haveResult_ = false;
     rising_ = 0;
