@@ -84,9 +84,18 @@ void ProgramRun::start()
     if (window_->ended()) {
         // The last word before the end says why: the instrument did not
         // answer, or a library was missing.
-        for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it)
-            if (it->kind == ui::DialogRecord::Kind::Message)
-                fail(1, dialogLine(*it));
+        for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it) {
+            if (it->kind != ui::DialogRecord::Kind::Message)
+                continue;
+            if (it->title == "VNA Not Responding") {
+                // The box's last line offers OK to retry; a command has no
+                // buttons and does not retry: it says what to do instead.
+                ui::DialogRecord said = *it;
+                said.text = said.text.substr(0, said.text.find('\r'));
+                fail(1, dialogLine(said) + " Not retried: correct vna.ini or the connection, then run the command again.");
+            }
+            fail(1, dialogLine(*it));
+        }
         fail(1, "the program ended while starting");
     }
     note(dialogs);
