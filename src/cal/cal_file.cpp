@@ -27,6 +27,8 @@ std::string FileNumber(double v)
 namespace {
 
 constexpr const char* Eol = "\r\n";
+// Far beyond the ADC's +-2.5 V: a reading above it was never measured.
+constexpr double MaxReadingVolts = 1000;
 
 std::string integerText(std::int64_t v)
 {
@@ -236,7 +238,9 @@ std::optional<CalFileData> ReadCalFile(std::string_view text, int* failedLine)
         double v[12];
         for (std::size_t j = 0; j < 12; ++j) {
             const auto x = parseReal(f[j + 1]);
-            if (!x)
+            // The standards' readings are detector volts (the first pair is
+            // the load's modelled impedance, which may be anything).
+            if (!x || (j >= 2 && std::fabs(*x) > MaxReadingVolts))
                 return fail(line);
             v[j] = *x;
         }

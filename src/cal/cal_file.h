@@ -34,7 +34,8 @@ struct CalFileData {
 std::string WriteCalFile(const CalFileData& data);
 
 // Reads a whole file's text. Nothing but a complete, well-formed file is
-// accepted (averages from 1, frequencies never falling); on failure
+// accepted (averages from 1, frequencies never falling, readings within
+// 1000 V, which no detector passes); on failure
 // `failedLine` (when given) names the first line that could not be read
 // (1-based).
 std::optional<CalFileData> ReadCalFile(std::string_view text, int* failedLine = nullptr);
