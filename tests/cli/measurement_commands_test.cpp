@@ -339,6 +339,25 @@ TEST_F(MeasurementCommands, ALinkThatFailsDuringACalibrationIsTheReasonGiven)
     EXPECT_FALSE(fs::exists(path("r.cal")));
 }
 
+TEST_F(MeasurementCommands, AValueThatIsNoNumberIsAFailureAndNoFileHoldsIt)
+{
+    // A load standard modelled at 1e308 ohm (the load's model may be any
+    // impedance) leaves corrections that overflow to no number at all.
+    reflectionCal();
+    auto d = cal::ReadCalFile(test::readFile(path("r.cal")));
+    ASSERT_TRUE(d.has_value());
+    for (int k = 1; k <= d->Points; ++k)
+        d->LoadModel[static_cast<std::size_t>(k)] = {1e308, 1e308};
+    dir.write("overflow.cal", cal::WriteCalFile(*d));
+    for (const char* output : {"x.s1p", "x.csv"}) {
+        const Outcome m = measure({"--mode", "reflection", "--cal", path("overflow.cal"), "--display", "Rs,Xs", "-o",
+                                   path(output)});
+        EXPECT_EQ(m.status, 1) << output;
+        EXPECT_NE(m.err.find("the corrected value at 1000000 Hz is not a finite number"), std::string::npos) << m.err;
+        EXPECT_FALSE(fs::exists(path(output)));
+    }
+}
+
 TEST_F(MeasurementCommands, SeveralSweepsWriteOneFileEach)
 {
     reflectionCal();
