@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "orbilan/build_version.h"
 
 namespace {
 
@@ -16,6 +17,7 @@ void usage(std::FILE* out)
                "  session [OPTIONS]      drive the program's controls with a line protocol on stdin\n"
                "  calibrate [OPTIONS]    run a calibration and write the calibration file\n"
                "  measure [OPTIONS]      measure with a calibration file and write CSV or Touchstone\n"
+               "  tdr IN.s1p [OPTIONS]   turn a reflection measurement into time domain (CSV)\n"
                "\n"
                "'orbilan-cli COMMAND --help' describes a command's options.\n",
                out);
@@ -36,7 +38,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (command == "--version") {
-        std::printf("orbilan-cli %s\n", ORBILAN_VERSION_TEXT);
+        std::fputs(orbilan::versionLine("orbilan-cli").c_str(), stdout);
         return 0;
     }
     if (command == "config")
@@ -47,6 +49,8 @@ int main(int argc, char** argv)
         return orbilan::cli::runCalibrate(args);
     if (command == "measure")
         return orbilan::cli::runMeasure(args);
+    if (command == "tdr")
+        return orbilan::cli::runTdr(args);
     std::fprintf(stderr, "orbilan-cli: unknown command '%s'\n", command.c_str());
     usage(stderr);
     return 2;

@@ -6,14 +6,16 @@
 
 #include "cli/measurement_commands.h"
 #include "cli/option_values.h"
+#include "sweep/freq_list.h"
 #include "ui/number_text.h"
 
 namespace orbilan::cli {
 
 const char* const CalibrateUsage =
     "usage: orbilan-cli calibrate --mode reflection|transmission [--cds]\n"
-    "                             (--start F --stop F | --centre F --span F) --steps N\n"
-    "                             [--wait MS] [--averages N] -o FILE.cal [--quiet] [instrument options]\n"
+    "                             (--start F --stop F | --centre F --span F | --tdr-grid --stop F)\n"
+    "                             --steps N [--wait MS] [--averages N] -o FILE.cal [--quiet]\n"
+    "                             [instrument options]\n"
     "Runs the program's calibration of the mode over the sweep and writes its calibration file.\n"
     "Each standard is asked for on the terminal (Enter when connected, q to cancel), unless the\n"
     "simulator connects it itself (--simulate without --no-auto-follow).\n"
@@ -21,6 +23,8 @@ const char* const CalibrateUsage =
     "  --mode M           reflection (open, short, load) or transmission (thru, isolation)\n"
     "  --cds              correlated double sampling on\n"
     "  --steps N          frequency steps, 1 to 400 (N + 1 points)\n"
+    "  --tdr-grid         sweep the whole multiples of the step up to --stop (start = step), the\n"
+    "                     harmonic sweep a low-pass 'orbilan-cli tdr' needs\n"
     "  --wait MS          ADC settling wait per reading, 0 to 250 ms\n"
     "  --averages N       readings averaged per point, 1 to 100\n"
     "  -o FILE            the calibration file to write\n"
@@ -28,7 +32,8 @@ const char* const CalibrateUsage =
 
 const char* const MeasureUsage =
     "usage: orbilan-cli measure --mode transmission|reflection|groupdelay --cal FILE.cal\n"
-    "                           [(--start F --stop F | --centre F --span F)] [--steps N] [--wait MS]\n"
+    "                           [(--start F --stop F | --centre F --span F | --tdr-grid --stop F)]\n"
+    "                           [--steps N] [--wait MS]\n"
     "                           [--averages N] [--display NAME] [--aperture HZ] [--sweeps N]\n"
     "                           [--comment TEXT] -o OUT [--quiet] [instrument options]\n"
     "Loads the calibration as the program does, sweeps once (or N times) and writes OUT by its\n"
@@ -36,6 +41,8 @@ const char* const MeasureUsage =
     "(transmission, S21 only) Touchstone 1.1 in RI format.\n"
     "Without sweep options the calibration's own sweep is measured; another sweep must lie inside\n"
     "the calibration's range and is then interpolated.\n"
+    "  --tdr-grid         sweep the whole multiples of the step up to --stop (start = step, needs\n"
+    "                     --steps): the harmonic sweep a low-pass 'orbilan-cli tdr' needs\n"
     "  --display NAME     an entry of the program's display list (dB,deg  mag,deg  |Z|,deg  rho,deg\n"
     "                     Rs,Xs  Rp,Xp  SWR  RL,deg  Smith  dB,us); it decides the .csv columns\n"
     "  --aperture HZ      group-delay aperture\n"
@@ -71,7 +78,33 @@ struct CommonArgs {
     std::string output;
     bool quiet = false;
     bool help = false;
+    bool tdrGrid = false;
 };
+
+// --tdr-grid --stop F --steps N: the Start+End sweep of the whole multiples
+// of its step, written as plain hertz for the panel.
+void harmonicSweep(CommonArgs& c)
+{
+    if (!c.start.empty() || !c.centre.empty() || !c.span.empty())
+        bad("--tdr-grid sets the start itself: give --stop and --steps only");
+    if (c.stop.empty() || c.sweep.steps.empty())
+        bad("--tdr-grid needs --stop and --steps");
+    std::int32_t stop = 0;
+    std::uint64_t steps = 0;
+    checked(checkFrequency("--stop", c.stop, stop));
+    checked(checkWholeNumber("--steps", c.sweep.steps, 1, 400, steps));
+    sweep::ListBounds bounds;
+    if (!sweep::HarmonicBounds(stop, static_cast<int>(steps) + 1, bounds)) {
+        if (stop > sweep::MaxFreqHz)
+            bad("--tdr-grid: --stop lies above " + std::to_string(sweep::MaxFreqHz) + " Hz");
+        bad("--tdr-grid: " + std::to_string(steps) + " steps need a stop of at least " +
+            std::to_string(static_cast<long long>(steps + 1) * sweep::MinFreqHz) +
+            " Hz, since the step is also the start and no sweep starts below " + std::to_string(sweep::MinFreqHz) +
+            " Hz");
+    }
+    c.start = std::to_string(bounds.start);
+    c.stop = std::to_string(bounds.end);
+}
 
 // Reads the command line; `extra` takes the options of one command only
 // (returns false for an option it does not know).
@@ -114,6 +147,8 @@ CommonArgs readArgs(const std::vector<std::string>& args, Extra&& extra)
             c.output = value();
         else if (a == "--quiet" || a == "-q")
             c.quiet = true;
+        else if (a == "--tdr-grid")
+            c.tdrGrid = true;
         else if (!extra(a, value))
             bad("unexpected argument '" + a + "'");
     }
@@ -131,6 +166,8 @@ CommonArgs readArgs(const std::vector<std::string>& args, Extra&& extra)
          {std::pair{"--steps", &c.sweep.steps}, {"--wait", &c.sweep.wait}, {"--averages", &c.sweep.averages}})
         if (!text->empty())
             checked(checkWholeNumber(option, *text, 0, AnyCount, count));
+    if (c.tdrGrid)
+        harmonicSweep(c);
 
     const bool startStop = !c.start.empty() || !c.stop.empty();
     const bool centreSpan = !c.centre.empty() || !c.span.empty();

@@ -1,11 +1,14 @@
 #include "cli/option_values.h"
 
 #include <cctype>
+#include <cmath>
+#include <optional>
 #include <charconv>
 #include <cstdint>
 #include <system_error>
 
 #include "sweep/frequency.h"
+#include "ui/number_text.h"
 
 namespace orbilan::cli {
 
@@ -61,6 +64,15 @@ std::string checkWholeNumber(const std::string& option, const std::string& text,
     if (v < min || v > max)
         return option + " " + text + " is out of range" + range;
     value = v;
+    return {};
+}
+
+std::string checkNumber(const std::string& option, const std::string& text, double& value)
+{
+    const std::optional<double> v = ui::parseNumber(text);
+    if (!v || !std::isfinite(*v))
+        return option + " needs a number, not '" + text + "'";
+    value = *v;
     return {};
 }
 

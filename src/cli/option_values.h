@@ -15,6 +15,10 @@ namespace orbilan::cli {
 std::string checkWholeNumber(const std::string& option, const std::string& text, std::uint64_t min,
                              std::uint64_t max, std::uint64_t& value);
 
+// A real number, the whole text (a sign, digits, a fraction and an exponent;
+// a period whatever the locale), finite.
+std::string checkNumber(const std::string& option, const std::string& text, double& value);
+
 // A frequency as the sweep panel takes it, but whole: a decimal number
 // (digits, an optional fraction and exponent) and at most one unit letter
 // after it, m (MHz), k (kHz) or h (Hz), in either case; no letter means Hz.
