@@ -74,6 +74,13 @@ public:
     // nothing runs any more.
     bool deliver(const std::function<void()>& action);
     bool ended() const { return ended_; }
+    // A continuous sweep (Clear and Re-start, Start/Resume) is running and
+    // only a user's action will stop it: it has not been told to stop, no
+    // single sweep is completing the pass, no calibration is measuring.
+    bool sweepingUntilStopped() const
+    {
+        return continuousSweeps_ > 0 && !sweep.StopSweep && !sweep.SingleSweep && !calibrating_;
+    }
 
     // Called once per measured point, just before the window system gets
     // control (scripts use it to act "during point 37").
@@ -244,9 +251,13 @@ private:
     // carry is limited, and the user is told once per key.
     instrument::AdcFrameBytes usbAdcBytes();
     // Turns a link fault into what the user sees. A missing library and a
-    // failed or silent USB transfer end the program; a stuck parallel ADC is
-    // reported, stops the sweep and gives false. True when all went well.
+    // failed or silent USB transfer end the program; a stuck parallel ADC or
+    // a USB result without a reading is reported, stops the sweep and gives
+    // false. True when all went well.
     bool linkOk(const instrument::LinkStatus& status);
+    // The same for a measurement whose result is thrown away (the warm-up
+    // readings): a result without a reading is then no fault.
+    void linkOkUnlessUnused(const instrument::LinkStatus& status);
     // Before a fatal link fault ends the program: a calibration made before
     // the link failed is sound and needs no instrument to be saved, so it is
     // offered as Exit offers it. Not while a calibration is being made (its
@@ -358,6 +369,7 @@ private:
     bool ended_ = false;
     bool calibrating_ = false; // a calibration has begun and not yet ended
     bool exiting_ = false;     // Exit has offered the calibration and is powering down
+    int continuousSweeps_ = 0; // continuous sweep loops running, one inside another
     int deliverDepth_ = 0;
 };
 

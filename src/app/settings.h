@@ -3,6 +3,7 @@
 // arithmetic expects (clk=148.33 must give 148,330,002 Hz).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <string>
@@ -67,6 +68,16 @@ ConfigLine ReadConfigLine(const std::string& line);
 // (nullptr: there is no vna.ini). `previousTitle` stays the title when the
 // file is missing or a read error stops reading.
 ConfigOutcome LoadCFG(std::istream* file, Settings& settings, const std::string& previousTitle);
+
+// The largest vna.ini read: a few hundred bytes are usual, and a file far
+// beyond is no configuration (a link to a device, a mistake).
+inline constexpr std::size_t MaxConfigBytes = 1 << 20;
+
+// Reads `dir`/vna.ini as start-up does. A missing file gives the defaults
+// and LoadCFG's message; one that cannot be read (not a regular file, above
+// MaxConfigBytes, no permission) gives the defaults and a message that says
+// why and names the file.
+ConfigOutcome LoadConfigFile(const std::string& dir, Settings& settings, const std::string& previousTitle);
 
 // The caption of the ADC mode button for a mode number.
 std::string AdcModeCaption(int mode);

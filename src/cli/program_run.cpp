@@ -1,5 +1,7 @@
 #include "cli/program_run.h"
 
+#include "cli/option_values.h"
+#include "sweep/freq_list.h"
 #include "ui/number_text.h"
 
 namespace orbilan::cli {
@@ -70,10 +72,9 @@ void ProgramRun::failOnMessage(const std::vector<ui::DialogRecord>& dialogs, int
 
 void ProgramRun::failOnEnd(const std::vector<ui::DialogRecord>& dialogs, const std::string& otherwise)
 {
-    // The last word before the end says why: the instrument did not answer,
-    // the link failed, a library was missing. The prompts before it do not.
     for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it)
-        if (it->kind == ui::DialogRecord::Kind::Message && !isStandardPrompt(it->title))
+        if (it->kind == ui::DialogRecord::Kind::Message && it->buttons == ui::MsgButtons::Ok &&
+            !isStandardPrompt(it->title))
             fail(1, dialogLine(*it));
     fail(1, otherwise);
 }
@@ -82,8 +83,23 @@ void ProgramRun::start()
 {
     window_->deliver([this] { window_->Form_Load(); });
     const auto dialogs = shownDialogs();
-    if (window_->ended())
-        failOnEnd(dialogs, "the program ended while starting");
+    if (window_->ended()) {
+        // The last word before the end says why: the instrument did not
+        // answer, or a library was missing.
+        for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it) {
+            if (it->kind != ui::DialogRecord::Kind::Message)
+                continue;
+            if (it->title == "VNA Not Responding") {
+                // The box's last line offers OK to retry; a command has no
+                // buttons and does not retry: it says what to do instead.
+                ui::DialogRecord said = *it;
+                said.text = said.text.substr(0, said.text.find('\r'));
+                fail(1, dialogLine(said) + " Not retried: correct vna.ini or the connection, then run the command again.");
+            }
+            fail(1, dialogLine(*it));
+        }
+        fail(1, "the program ended while starting");
+    }
     note(dialogs);
 }
 
@@ -124,6 +140,21 @@ void ProgramRun::setSweep(const SweepRequest& r)
         action();
         failOnMessage(shownDialogs(), 2);
     };
+    if (!r.f1.empty()) {
+        // The panel's own checks, said as what the command line asked: the
+        // panel would go on with a corrected value ("Sweep will start at
+        // 50 kHz"), where a command stops.
+        const std::string first = r.centreSpan ? "--centre" : "--start";
+        const std::string second = r.centreSpan ? "--span" : "--stop";
+        std::int32_t f1 = 0, f2 = 0;
+        if (const std::string why = checkFrequency(first, r.f1, f1); !why.empty())
+            fail(2, why);
+        if (const std::string why = checkFrequency(second, r.f2, f2); !why.empty())
+            fail(2, why);
+        const int kind = r.centreSpan ? sweep::KindCentreSpan : sweep::KindStartEnd;
+        if (const sweep::SweepCheck* check = sweep::FirstFailingCheck(kind, f1, f2))
+            fail(2, first + " " + r.f1 + " " + second + " " + r.f2 + ": " + check->title);
+    }
     step([&] { click("SetSweepButton"); });
     if (!r.f1.empty()) {
         step([&] { click(r.centreSpan ? "Centre_Span" : "Start_End"); });

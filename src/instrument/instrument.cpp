@@ -29,6 +29,13 @@ bool expired(Clock::time_point start, int limitMs)
     return Clock::now() - start >= std::chrono::milliseconds(limitMs);
 }
 
+LinkStatus emptyResult()
+{
+    LinkStatus s;
+    s.fault = LinkFault::EmptyResult;
+    return s;
+}
+
 } // namespace
 
 Instrument::Instrument()
@@ -257,10 +264,8 @@ LinkStatus Instrument::AdcReadAveraged(PortAddress port, int waitMs, int average
     if (LinkStatus s = bindPort(); !s.ok())
         return s;
     sleep(waitMs);
-    if (averages == 1)
+    if (averages <= 1)
         return AdcConvert(port, adcMode);
-    if (averages < 1)
-        return {};
     double sum = 0;
     for (int i = 0; i < averages; ++i) {
         if (LinkStatus s = AdcConvert(port, adcMode); !s.ok())
@@ -374,8 +379,10 @@ LinkStatus Instrument::UsbMeasure(std::uint32_t word, PhaseCode phase, bool read
         return {};
     if (LinkStatus s = waitForResult(); !s.ok())
         return s;
-    if (const auto v = DecodeResult(rx_, rxCount_))
-        AdcVolts = *v;
+    const auto v = DecodeResult(rx_, rxCount_);
+    if (!v)
+        return emptyResult();
+    AdcVolts = *v;
     return {};
 }
 
@@ -393,14 +400,16 @@ LinkStatus Instrument::UsbMeasurePair(std::uint32_t word, PhaseCode first, Phase
     const auto v1 = DecodeResult(rx_, rxCount_);
     // A result without words ends the exchange: the instrument sends no second one.
     if (!v1)
-        return {};
+        return emptyResult();
     AdcVolts = *v1;
     AdcVoltsFirst = AdcVolts;
 
     if (LinkStatus s = waitForResult(); !s.ok())
         return s;
-    if (const auto v2 = DecodeResult(rx_, rxCount_))
-        AdcVolts = *v2;
+    const auto v2 = DecodeResult(rx_, rxCount_);
+    if (!v2)
+        return emptyResult();
+    AdcVolts = *v2;
     return {};
 }
 

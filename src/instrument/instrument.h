@@ -28,6 +28,7 @@ enum class LinkFault {
     TransferFailed,    // vnawrite or vnaread returned false
     NoEndOfConversion, // the parallel ADC never signalled end of conversion
     NoResult,          // no result frame arrived over USB
+    EmptyResult,       // a USB result frame came with no reading in it
 };
 
 struct LinkStatus {
@@ -82,7 +83,8 @@ public:
     // One conversion into AdcVolts; the five low bits of adcMode go to the ADC.
     LinkStatus AdcConvert(PortAddress port, int adcMode);
     // Waits waitMs, then averages `averages` conversions into AdcVolts
-    // (below 1: AdcVolts keeps its value).
+    // (at least one: a value from an earlier point is never passed off as
+    // this one's).
     LinkStatus AdcReadAveraged(PortAddress port, int waitMs, int averages, int adcMode);
 
     // ------------------------------------------------------------------ USB
@@ -100,11 +102,13 @@ public:
     LinkStatus UsbDdsInit();
     // The powered-down DDS frame.
     LinkStatus UsbDdsSleep();
-    // A 0x50 frame; with readResult, its result decoded into AdcVolts.
+    // A 0x50 frame; with readResult, its result decoded into AdcVolts. A
+    // result without words is EmptyResult, AdcVolts left as it was.
     LinkStatus UsbMeasure(std::uint32_t word, PhaseCode phase, bool readResult, AdcFrameBytes adc);
     // A 0x58 frame at `first` and a 0x50 frame at `second`; the first result
     // goes to AdcVoltsFirst and the second to AdcVolts. A result without
-    // words ends the exchange and leaves both as they were.
+    // words ends the exchange (the instrument sends no second one) as
+    // EmptyResult: the point has no reading.
     LinkStatus UsbMeasurePair(std::uint32_t word, PhaseCode first, PhaseCode second, AdcFrameBytes adc);
 
     // The last averaged voltage and the first voltage of a pair.

@@ -33,4 +33,16 @@ grep -qx 'No vna.ini file found - using defaults' "$dir/err"
 grep -qx 'ClockHz=148330000' "$dir/out"
 grep -qx 'Title=Orbilan for Kesp VNA' "$dir/out"
 if "$cli" config --bogus > /dev/null 2>&1; then echo "bad usage accepted"; exit 1; fi
+# A folder that is not there is a mistake, not a missing file.
+set +e; "$cli" config --dir "$dir/none" > /dev/null 2>&1; status=$?; set -e
+test "$status" -eq 2
+# A vna.ini that is no file to read: said so, at once, with the defaults.
+ln -s /dev/zero "$dir/vna.ini"
+timeout 20 "$cli" config --dir "$dir" > "$dir/out" 2> "$dir/err"
+diff <(printf 'Error 75 reading vna.ini: Not a regular file\n%s\n' "$dir/vna.ini") "$dir/err"
+grep -qx 'AdcAverages=1' "$dir/out"
+rm "$dir/vna.ini"
+mkfifo "$dir/vna.ini"
+timeout 20 "$cli" config --dir "$dir" > "$dir/out" 2> "$dir/err"
+grep -q 'Not a regular file' "$dir/err"
 echo "config command: ok"
