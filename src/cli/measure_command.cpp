@@ -172,7 +172,7 @@ void measure(const MeasureArgs& a, CommandIo io)
         run.endProgress();
         dialogs = run.shownDialogs();
         if (w.ended())
-            run.failOnEnd(dialogs);
+            run.failOnEnd(dialogs, "the program ended during the sweep");
         if (!w.sweep.PassDone) {
             run.failOnMessage(dialogs, 1);
             run.fail(1, "the sweep stopped before its last point");
