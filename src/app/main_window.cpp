@@ -91,6 +91,37 @@ ui::MsgResult MainWindow::msg(const std::string& text, ui::MsgButtons buttons, u
     return platform_.messageBox(text, buttons, icon, title);
 }
 
+void MainWindow::addSweepObserver(std::function<void(const cal::MeasuredSweep&)> observer)
+{
+    sweepObservers_.push_back(std::move(observer));
+}
+
+void MainWindow::recordFinishedSweep()
+{
+    cal::MeasuredSweep s;
+    s.mode = cal.MeasMode;
+    s.refImpedance = cal.RefImpedance;
+    const int n = settings.SweepPoints < 0 ? 0 : settings.SweepPoints > 401 ? 401 : settings.SweepPoints;
+    s.hz.assign(sweep.FreqList.begin() + 1, sweep.FreqList.begin() + 1 + n);
+    s.points.assign(cal.PointData.begin() + 1, cal.PointData.begin() + 1 + n);
+    s.displayCode = disp.DisplayCode;
+    s.calStatus = cal.CalStatus;
+    s.calStatusText = c("CalLabel").caption();
+    s.calFile = c("FileLabel").caption();
+    s.averages = settings.AdcAverages;
+    s.adcWaitMs = settings.AdcWaitMs;
+    s.adcType = settings.AdcType;
+    s.adcMode = settings.AdcMode;
+    s.cds = sweep.CdsOn;
+    s.version = VersionText;
+    const ui::DateTimeText now = platform_.now();
+    s.date = now.date;
+    s.time = now.time;
+    lastSweep_ = std::move(s);
+    for (const auto& observer : sweepObservers_)
+        observer(*lastSweep_);
+}
+
 ui::StateRegistry::Indexed MainWindow::complexArrayState(const PointArray& a)
 {
     return [&a](int i) -> std::optional<ui::StateValue> {

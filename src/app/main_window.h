@@ -15,10 +15,12 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/program_state.h"
+#include "cal/measured_sweep.h"
 #include "app/settings.h"
 #include "ui/control.h"
 #include "ui/platform.h"
@@ -79,6 +81,14 @@ public:
     // Called when a calibration procedure ends, completed or not (the
     // simulator's auto-follow reconnects the device under test).
     std::function<void()> onCalibrationFinished;
+
+    // The last complete pass of a measurement, as measured; empty before the
+    // first. Everything that only reads a sweep (files, analysis, views,
+    // remote clients) takes it from here, not from the working arrays.
+    const std::optional<cal::MeasuredSweep>& lastSweep() const { return lastSweep_; }
+    // Called with that value after each complete pass, before the window
+    // gets control again. Observers must not deliver user actions.
+    void addSweepObserver(std::function<void(const cal::MeasuredSweep&)> observer);
 
     // ---------------------------------------------------------------- state
     Settings settings;
@@ -213,6 +223,8 @@ private:
     void setupDisplay();
     void setupPrint();
     void setupSharedState();
+    // Keeps the pass just completed as lastSweep() and tells the observers.
+    void recordFinishedSweep();
     // A point array as named state: "re,im" by index, nothing outside it.
     static ui::StateRegistry::Indexed complexArrayState(const PointArray& a);
 
@@ -334,6 +346,8 @@ private:
     std::unique_ptr<display::Canvas> barY1_;     // BargraphY1
     std::unique_ptr<display::Canvas> barY2_;     // BarGraphY2
     std::vector<std::string> implicitControls_;
+    std::optional<cal::MeasuredSweep> lastSweep_;
+    std::vector<std::function<void(const cal::MeasuredSweep&)>> sweepObservers_;
     bool ended_ = false;
     bool calibrating_ = false; // a calibration has begun and not yet ended
     bool exiting_ = false;     // Exit has offered the calibration and is powering down

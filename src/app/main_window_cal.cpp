@@ -636,6 +636,7 @@ void MainWindow::measure()
         }
     }
     sweep.PassDone = true;
+    recordFinishedSweep();
     if (disp.DisplayCode != cal::CodeSwr && disp.DisplayCode != cal::CodeSmith)
         c("plotframe").setVisible(true);
 }

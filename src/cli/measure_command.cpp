@@ -6,8 +6,8 @@
 #include "cal/text_file.h"
 #include "cli/commands.h"
 #include "cli/measurement_commands.h"
-#include "cli/touchstone.h"
 #include "display/scales.h"
+#include "touchstone/touchstone.h"
 #include "ui/number_text.h"
 
 #include <unistd.h>
@@ -69,33 +69,13 @@ void setAperture(ProgramRun& run, const std::string& hz)
 
 void writeTouchstone(ProgramRun& run, const MeasureArgs& a, const std::string& path)
 {
-    app::MainWindow& w = run.window();
-    const ui::DateTimeText now = run.platform().now();
-    TouchstoneSource source;
-    source.version = w.VersionText;
-    source.date = now.date;
-    source.time = now.time;
-    source.calFile = a.calFile;
-    source.calStatus = w.controls().at("CalLabel").caption();
-    source.averages = w.settings.AdcAverages;
-    source.adcWaitMs = w.settings.AdcWaitMs;
-    source.adcType = w.settings.AdcType;
-    source.adcMode = w.settings.AdcMode;
-    source.cds = w.sweep.CdsOn;
-    source.z0 = w.cal.RefImpedance.re;
-
-    const int n = w.settings.SweepPoints;
-    std::vector<TouchstonePoint> points;
-    points.reserve(static_cast<std::size_t>(n));
-    for (int k = 1; k <= n && k <= 401; ++k) {
-        const auto i = static_cast<std::size_t>(k);
-        const cal::Complex p = w.cal.PointData[i];
-        points.push_back({w.sweep.FreqList[i], a.kind == OutputKind::Touchstone1
-                                                   ? ReflectionOfPoint(p, w.cal.RefImpedance)
-                                                   : TransmissionOfPoint(p)});
-    }
-    const int ports = a.kind == OutputKind::Touchstone1 ? 1 : 2;
-    if (const auto error = cal::ReplaceFileContents(path, TouchstoneText(source, ports, points)))
+    const auto& measured = run.window().lastSweep();
+    auto file = measured ? touchstone::FromSweep(*measured, "orbilan-cli") : std::nullopt;
+    if (!file)
+        run.fail(1, "no complete sweep to write to " + path);
+    // The header names the calibration file as the user gave it.
+    file->header.calFile = a.calFile;
+    if (const auto error = cal::ReplaceFileContents(path, touchstone::Text(file->header, file->ports, file->points)))
         run.fail(1, "Error " + std::to_string(error->number) + ": " + error->description + ": " + path);
 }
 

@@ -1,12 +1,12 @@
 #include "sim/network.h"
 
+#include "touchstone/touchstone.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <fstream>
 #include <memory>
 #include <numbers>
-#include <sstream>
 
 namespace orbilan::sim {
 
@@ -44,14 +44,6 @@ std::string quoted(std::string_view text)
 bool endsWithNoCase(std::string_view s, std::string_view tail)
 {
     return s.size() >= tail.size() && lower(s.substr(s.size() - tail.size())) == tail;
-}
-
-bool allFinite(const std::array<Cx, 4>& s)
-{
-    for (const Cx& z : s)
-        if (!std::isfinite(z.real()) || !std::isfinite(z.imag()))
-            return false;
-    return true;
 }
 
 std::optional<double> parsePlainNumber(std::string_view text)
@@ -211,175 +203,6 @@ std::optional<double> parseSiValue(std::string_view text)
     return *value * scale;
 }
 
-bool parseTouchstone(std::istream& in, int ports, Touchstone& out, std::string& error)
-{
-    const std::size_t perPoint = 1 + 2 * static_cast<std::size_t>(ports * ports);
-    double unit = 1e9;
-    enum { DB, MA, RI } format = MA;
-    double reference = BenchOhms;
-    bool optionsSeen = false;
-    bool noiseSection = false;
-    std::vector<double> pending;
-    out = Touchstone{};
-    out.ports = ports;
-
-    std::string line;
-    int lineNo = 0;
-    while (!noiseSection && std::getline(in, line)) {
-        ++lineNo;
-        std::string_view rest(line);
-        if (auto bang = rest.find('!'); bang != std::string_view::npos)
-            rest = rest.substr(0, bang);
-        rest = trim(rest);
-        if (rest.empty())
-            continue;
-        std::istringstream tokens{std::string(rest)};
-        std::string token;
-        const std::string where = "line " + std::to_string(lineNo) + ": ";
-        if (rest.front() == '[') {
-            error = where + "Touchstone 2 keywords are not supported; save the data in version 1 form";
-            return false;
-        }
-        if (rest.front() == '#') {
-            if (optionsSeen)
-                continue; // only the first option line counts
-            optionsSeen = true;
-            tokens.get();
-            while (tokens >> token) {
-                std::string t = lower(token);
-                if (t == "hz") unit = 1;
-                else if (t == "khz") unit = 1e3;
-                else if (t == "mhz") unit = 1e6;
-                else if (t == "ghz") unit = 1e9;
-                else if (t == "db") format = DB;
-                else if (t == "ma") format = MA;
-                else if (t == "ri") format = RI;
-                else if (t == "s") continue;
-                else if (t == "y" || t == "z" || t == "h" || t == "g") {
-                    error = where + "only S parameters are supported";
-                    return false;
-                } else if (t == "r") {
-                    std::string value;
-                    auto r = (tokens >> value) ? parsePlainNumber(value) : std::nullopt;
-                    if (!r || *r <= 0) {
-                        error = where + "the reference impedance must be a positive number";
-                        return false;
-                    }
-                    reference = *r;
-                } else {
-                    error = where + "unknown option " + quoted(token);
-                    return false;
-                }
-            }
-            continue;
-        }
-        bool firstToken = true;
-        while (tokens >> token) {
-            auto value = parsePlainNumber(token);
-            if (!value) {
-                error = where + quoted(token) + " is not a number";
-                return false;
-            }
-            // Two-port files of version 1 may end with noise parameters; they
-            // start where the frequency stops rising.
-            if (firstToken && pending.empty() && ports == 2 && !out.hz.empty() &&
-                *value * unit <= out.hz.back()) {
-                noiseSection = true;
-                break;
-            }
-            firstToken = false;
-            pending.push_back(*value);
-            if (pending.size() == perPoint) {
-                double hz = pending[0] * unit;
-                if (hz < 0 || (!out.hz.empty() && hz <= out.hz.back())) {
-                    error = where + "frequencies must rise from point to point";
-                    return false;
-                }
-                std::array<Cx, 4> s{};
-                for (int k = 0; k < ports * ports; ++k) {
-                    double a = pending[1 + 2 * k], b = pending[2 + 2 * k];
-                    if (format == RI)
-                        s[k] = Cx(a, b);
-                    else
-                        s[k] = std::polar(format == MA ? a : std::pow(10.0, a / 20), b * std::numbers::pi / 180);
-                }
-                // A number that is finite as written may not be once scaled
-                // (GHz, dB): the bench would compute with infinities.
-                if (!std::isfinite(hz) || !allFinite(s)) {
-                    error = where + "a value is too large";
-                    return false;
-                }
-                out.hz.push_back(hz);
-                out.s.push_back(s);
-                pending.clear();
-            }
-        }
-    }
-    if (!pending.empty()) {
-        error = "the last data point is incomplete (" + std::to_string(perPoint) + " numbers per point)";
-        return false;
-    }
-    if (out.hz.empty()) {
-        error = "no data points";
-        return false;
-    }
-    // Renormalise to the bench's 50 ohm: S' = (S - gI)(I - gS)^-1 with
-    // g = (50 - R)/(50 + R); the two factors commute, so the order is free.
-    if (reference != BenchOhms) {
-        const double g = (BenchOhms - reference) / (BenchOhms + reference);
-        for (auto& s : out.s) {
-            if (ports == 1) {
-                s[S11] = (s[S11] - g) / (1.0 - g * s[S11]);
-                continue;
-            }
-            Cx a11 = s[S11] - g, a12 = s[S12], a21 = s[S21], a22 = s[S22] - g;
-            Cx b11 = 1.0 - g * s[S11], b12 = -g * s[S12], b21 = -g * s[S21], b22 = 1.0 - g * s[S22];
-            Cx det = b11 * b22 - b12 * b21;
-            Cx i11 = b22 / det, i12 = -b12 / det, i21 = -b21 / det, i22 = b11 / det;
-            s[S11] = a11 * i11 + a12 * i21;
-            s[S12] = a11 * i12 + a12 * i22;
-            s[S21] = a21 * i11 + a22 * i21;
-            s[S22] = a21 * i12 + a22 * i22;
-        }
-        // Renormalising a value that is not a passive network's can divide
-        // by zero.
-        for (const auto& s : out.s) {
-            if (!allFinite(s)) {
-                error = "the data cannot be renormalised to 50 ohm from the reference impedance of the file";
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-bool readTouchstone(const std::string& path, int ports, Touchstone& out, std::string& error)
-{
-    std::ifstream in(path);
-    if (!in) {
-        error = "cannot open " + path;
-        return false;
-    }
-    if (!parseTouchstone(in, ports, out, error)) {
-        error = path + ": " + error;
-        return false;
-    }
-    return true;
-}
-
-Cx touchstoneAt(const Touchstone& data, TouchstoneParam which, double hz)
-{
-    const auto& f = data.hz;
-    if (hz <= f.front())
-        return data.s.front()[which];
-    if (hz >= f.back())
-        return data.s.back()[which];
-    std::size_t hi = static_cast<std::size_t>(std::upper_bound(f.begin(), f.end(), hz) - f.begin());
-    std::size_t lo = hi - 1;
-    double t = (hz - f[lo]) / (f[hi] - f[lo]);
-    return data.s[lo][which] + (data.s[hi][which] - data.s[lo][which]) * t;
-}
-
 bool parseDevice(std::string_view description, Device& out, std::string& error)
 {
     std::string_view text = trim(description);
@@ -388,12 +211,18 @@ bool parseDevice(std::string_view description, Device& out, std::string& error)
 
     if (endsWithNoCase(text, ".s1p") || endsWithNoCase(text, ".s2p")) {
         const int ports = endsWithNoCase(text, ".s1p") ? 1 : 2;
-        auto data = std::make_shared<Touchstone>();
-        if (!readTouchstone(std::string(text), ports, *data, error))
+        auto data = std::make_shared<touchstone::Data>();
+        if (!touchstone::ReadFile(std::string(text), ports, *data, error))
             return false;
+        // The bridge and the detector are 50-ohm: the file's data is seen
+        // against that.
+        if (!touchstone::Renormalise(*data, BenchOhms, error)) {
+            error = std::string(text) + ": " + error;
+            return false;
+        }
         device.path = ports == 1 ? Path::Reflection : Path::Transmission;
-        const TouchstoneParam which = ports == 1 ? S11 : S21;
-        device.response = [data, which](double hz) { return touchstoneAt(*data, which, hz); };
+        const touchstone::Param which = ports == 1 ? touchstone::S11 : touchstone::S21;
+        device.response = [data, which](double hz) { return touchstone::At(*data, which, hz); };
         out = std::move(device);
         return true;
     }

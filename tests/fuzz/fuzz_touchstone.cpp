@@ -1,7 +1,7 @@
-// Any text as a Touchstone file of the simulator's bench, one-port or
-// two-port: what the reader accepts has at least one point, frequencies that
-// are finite, not negative and rising, finite S parameters, and a response
-// the bench can use at any frequency.
+// Any text as a Touchstone file, one-port or two-port: what the reader
+// accepts has at least one point, frequencies that are finite, not negative
+// and rising, finite S parameters, and (once the simulator's bench has
+// referred it to 50 ohm) a response usable at any frequency.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -10,12 +10,12 @@
 #include <sstream>
 #include <string>
 
-#include "sim/network.h"
+#include "touchstone/touchstone.h"
 #include "fuzz_check.h"
 
 namespace {
 
-using namespace orbilan::sim;
+using namespace orbilan::touchstone;
 
 bool finite(Cx z) { return std::isfinite(z.real()) && std::isfinite(z.imag()); }
 
@@ -27,9 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const int ports = (data[0] & 1) ? 2 : 1;
     std::istringstream in(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
-    Touchstone t;
+    Data t;
     std::string error;
-    if (!parseTouchstone(in, ports, t, error)) {
+    if (!Parse(in, ports, t, error)) {
+        check(!error.empty());
+        return 0;
+    }
+    check(t.z0 > 0 && std::isfinite(t.z0));
+    if (!Renormalise(t, 50, error)) {
         check(!error.empty());
         return 0;
     }
@@ -45,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Between points, at them and beyond both ends.
     const double probes[] = {0, t.hz.front(), (t.hz.front() + t.hz.back()) / 2, t.hz.back(), t.hz.back() * 2 + 1};
     for (double hz : probes)
-        for (TouchstoneParam p : {S11, S21, S12, S22})
-            check(finite(touchstoneAt(t, p, hz)));
+        for (Param p : {S11, S21, S12, S22})
+            check(finite(At(t, p, hz)));
     return 0;
 }

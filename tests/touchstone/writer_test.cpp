@@ -7,9 +7,10 @@
 #include <sstream>
 
 #include "../cal/comma_locale.h"
-#include "cli/touchstone.h"
+#include "cal/measured_sweep.h"
+#include "touchstone/touchstone.h"
 
-namespace orbilan::cli {
+namespace orbilan::touchstone {
 namespace {
 
 std::vector<std::string> linesOf(const std::string& text)
@@ -45,9 +46,10 @@ std::vector<double> numbersOf(const std::string& line)
     return v;
 }
 
-TouchstoneSource source()
+Header source()
 {
-    TouchstoneSource s;
+    Header s;
+    s.program = "orbilan-cli";
     s.version = "1.3D";
     s.date = "07/12/2026";
     s.time = "13:00";
@@ -64,8 +66,8 @@ TouchstoneSource source()
 
 TEST(Touchstone, OnePortFileSaysWhereItsNumbersCameFromAndHoldsOneLinePerPoint)
 {
-    const std::vector<TouchstonePoint> points = {{1000000, {0.5, -0.25}}, {30000000, {-1.25e-7, 1}}};
-    const std::string text = TouchstoneText(source(), 1, points);
+    const std::vector<Point> points = {{1000000, {0.5, -0.25}}, {30000000, {-1.25e-7, 1}}};
+    const std::string text = Text(source(), 1, points);
     const auto lines = linesOf(text);
 
     int optionLines = 0;
@@ -75,7 +77,7 @@ TEST(Touchstone, OnePortFileSaysWhereItsNumbersCameFromAndHoldsOneLinePerPoint)
             EXPECT_EQ(line, "# HZ S RI R 50");
         }
     EXPECT_EQ(optionLines, 1);
-    EXPECT_NE(text.find("! Orbilan software for Kesp VNA version 1.3D"), std::string::npos);
+    EXPECT_NE(text.find("! Orbilan software for Kesp VNA version 1.3D (orbilan-cli)\r\n"), std::string::npos);
     EXPECT_NE(text.find("! Measured 07/12/2026 13:00"), std::string::npos);
     EXPECT_NE(text.find("! Calibration file: bench/refl.cal (Interpolated)"), std::string::npos);
     EXPECT_NE(text.find("Averages per point: 16  ADC wait: 20 ms  ADC type: 2440  ADC mode: 15  CDS: on"),
@@ -93,8 +95,8 @@ TEST(Touchstone, OnePortFileSaysWhereItsNumbersCameFromAndHoldsOneLinePerPoint)
 
 TEST(Touchstone, TwoPortFileCarriesS21InSecondPlaceAndZerosForWhatWasNotMeasured)
 {
-    const std::vector<TouchstonePoint> points = {{50000, {0.1, 0.2}}, {60000000, {-0.5, 0.125}}};
-    const std::string text = TouchstoneText(source(), 2, points);
+    const std::vector<Point> points = {{50000, {0.1, 0.2}}, {60000000, {-0.5, 0.125}}};
+    const std::string text = Text(source(), 2, points);
     EXPECT_NE(text.find("S21 measured. S11, S12 and S22 were not measured and are written as 0."),
               std::string::npos);
     const auto data = dataLines(text);
@@ -117,10 +119,10 @@ TEST(Touchstone, NumbersKeepTheirPeriodAndFullPrecisionUnderADecimalCommaLocale)
     test::CommaLocale comma;
     if (!comma.active())
         GTEST_SKIP() << "no decimal-comma locale on this machine";
-    TouchstoneSource s = source();
+    Header s = source();
     s.z0 = static_cast<double>(75.3f);
     const double exact = 0.123456789012345;
-    const std::string text = TouchstoneText(s, 1, {{1234567, {exact, -2.5}}});
+    const std::string text = Text(s, 1, {{1234567, {exact, -2.5}}});
     // Seven digits say all a single-precision setting holds.
     EXPECT_NE(text.find("# HZ S RI R 75.3\r\n"), std::string::npos);
     const auto data = dataLines(text);
@@ -130,9 +132,9 @@ TEST(Touchstone, NumbersKeepTheirPeriodAndFullPrecisionUnderADecimalCommaLocale)
 
 TEST(Touchstone, AFileNameWithALineBreakStaysInsideItsComment)
 {
-    TouchstoneSource s = source();
+    Header s = source();
     s.calFile = "evil\r\n1000 1 2\nname.cal";
-    const std::string text = TouchstoneText(s, 1, {{1000, {0, 0}}});
+    const std::string text = Text(s, 1, {{1000, {0, 0}}});
     EXPECT_EQ(dataLines(text).size(), 1u);
 }
 
@@ -141,33 +143,33 @@ TEST(Touchstone, ReflectionComesFromTheMeasuredImpedanceAgainstTheReferenceImped
     const cal::Complex z0{50, cal::Tiny};
     // A matched load reflects nothing; 100 ohm reflects a third; 25 ohm at
     // 0 degrees a third inverted.
-    const cal::Complex matched = ReflectionOfPoint({50, 0}, z0);
+    const cal::Complex matched = cal::ReflectionOfPoint({50, 0}, z0);
     EXPECT_NEAR(matched.re, 0, 1e-12);
     EXPECT_NEAR(matched.im, 0, 1e-12);
-    EXPECT_NEAR(ReflectionOfPoint({100, 0}, z0).re, 1.0 / 3, 1e-12);
-    EXPECT_NEAR(ReflectionOfPoint({25, 0}, z0).re, -1.0 / 3, 1e-12);
+    EXPECT_NEAR(cal::ReflectionOfPoint({100, 0}, z0).re, 1.0 / 3, 1e-12);
+    EXPECT_NEAR(cal::ReflectionOfPoint({25, 0}, z0).re, -1.0 / 3, 1e-12);
     // 50 ohm at +90 degrees (j50): rho = j.
-    const cal::Complex inductive = ReflectionOfPoint({50, 90}, z0);
+    const cal::Complex inductive = cal::ReflectionOfPoint({50, 90}, z0);
     EXPECT_NEAR(inductive.re, 0, 1e-9);
     EXPECT_NEAR(inductive.im, 1, 1e-9);
     // The same 100 ohm is a match in a 100-ohm system.
-    EXPECT_NEAR(ReflectionOfPoint({100, 0}, {100, cal::Tiny}).re, 0, 1e-12);
+    EXPECT_NEAR(cal::ReflectionOfPoint({100, 0}, {100, cal::Tiny}).re, 0, 1e-12);
     // The correction's zero (a reading on the short) is a short.
-    EXPECT_NEAR(ReflectionOfPoint({0, 45}, z0).re, -1, 1e-12);
+    EXPECT_NEAR(cal::ReflectionOfPoint({0, 45}, z0).re, -1, 1e-12);
 }
 
 TEST(Touchstone, TransmissionTurnsDecibelsOfAVoltageRatioAndDegreesIntoS21)
 {
-    const cal::Complex half = TransmissionOfPoint({20 * std::log10(0.5), 90});
+    const cal::Complex half = cal::TransmissionOfPoint({20 * std::log10(0.5), 90});
     EXPECT_NEAR(half.re, 0, 1e-12);
     EXPECT_NEAR(half.im, 0.5, 1e-12);
-    const cal::Complex inverted = TransmissionOfPoint({0, 180});
+    const cal::Complex inverted = cal::TransmissionOfPoint({0, 180});
     EXPECT_NEAR(inverted.re, -1, 1e-12);
     EXPECT_NEAR(inverted.im, 0, 1e-12);
-    const cal::Complex deep = TransmissionOfPoint({-60, -45});
+    const cal::Complex deep = cal::TransmissionOfPoint({-60, -45});
     EXPECT_NEAR(std::hypot(deep.re, deep.im), 1e-3, 1e-15);
     EXPECT_NEAR(std::atan2(deep.im, deep.re), -cal::Pi / 4, 1e-12);
 }
 
 } // namespace
-} // namespace orbilan::cli
+} // namespace orbilan::touchstone

@@ -1,13 +1,11 @@
-#include "cli/touchstone.h"
+#include "touchstone/touchstone.h"
 
 #include <charconv>
-#include <cmath>
 
 #include "cal/cal_file.h"
-#include "cal/display_quantities.h"
 #include "ui/number_text.h"
 
-namespace orbilan::cli {
+namespace orbilan::touchstone {
 
 namespace {
 
@@ -47,21 +45,21 @@ void appendComplex(std::string& out, cal::Complex z)
 
 } // namespace
 
-std::string TouchstoneText(const TouchstoneSource& source, int ports, const std::vector<TouchstonePoint>& points)
+std::string Text(const Header& header, int ports, const std::vector<Point>& points)
 {
     const bool twoPort = ports == 2;
     // The reference impedance is a single-precision setting: seven digits
     // say all it holds, where fifteen would print its binary residue.
-    const std::string z0 = ui::formatGeneral(source.z0, 7, '.');
+    const std::string z0 = ui::formatGeneral(header.z0, 7, '.');
 
     std::string out;
-    comment(out, "Orbilan software for Kesp VNA version " + source.version + " (orbilan-cli)");
-    comment(out, "Measured " + source.date + " " + source.time);
-    comment(out, "Calibration file: " + source.calFile +
-                     (source.calStatus.empty() ? std::string() : " (" + source.calStatus + ")"));
-    comment(out, "Averages per point: " + integerText(source.averages) + "  ADC wait: " +
-                     integerText(source.adcWaitMs) + " ms  ADC type: " + integerText(source.adcType) +
-                     "  ADC mode: " + integerText(source.adcMode) + "  CDS: " + (source.cds ? "on" : "off"));
+    comment(out, "Orbilan software for Kesp VNA version " + header.version + " (" + header.program + ")");
+    comment(out, "Measured " + header.date + " " + header.time);
+    comment(out, "Calibration file: " + header.calFile +
+                     (header.calStatus.empty() ? std::string() : " (" + header.calStatus + ")"));
+    comment(out, "Averages per point: " + integerText(header.averages) + "  ADC wait: " +
+                     integerText(header.adcWaitMs) + " ms  ADC type: " + integerText(header.adcType) +
+                     "  ADC mode: " + integerText(header.adcMode) + "  CDS: " + (header.cds ? "on" : "off"));
     if (twoPort) {
         comment(out, "Transmission: S21 measured. S11, S12 and S22 were not measured and are written as 0.");
     } else {
@@ -71,7 +69,7 @@ std::string TouchstoneText(const TouchstoneSource& source, int ports, const std:
     comment(out, twoPort ? "freq/Hz  reS11 imS11  reS21 imS21  reS12 imS12  reS22 imS22" : "freq/Hz  reS11 imS11");
 
     const cal::Complex zero{0, 0};
-    for (const TouchstonePoint& p : points) {
+    for (const Point& p : points) {
         out += integerText(p.hz);
         if (twoPort) {
             // Two-port data lines run S11, S21, S12, S22.
@@ -87,15 +85,29 @@ std::string TouchstoneText(const TouchstoneSource& source, int ports, const std:
     return out;
 }
 
-cal::Complex ReflectionOfPoint(cal::Complex point, cal::Complex refImpedance)
+std::optional<SweepFile> FromSweep(const cal::MeasuredSweep& sweep, const std::string& program)
 {
-    return cal::ConvertPoint(point, cal::CodeSmith, refImpedance);
+    if (sweep.mode != 0 && sweep.mode != 1)
+        return std::nullopt;
+    SweepFile file;
+    Header& h = file.header;
+    h.program = program;
+    h.version = sweep.version;
+    h.date = sweep.date;
+    h.time = sweep.time;
+    h.calFile = sweep.calFile;
+    h.calStatus = sweep.calStatusText;
+    h.averages = sweep.averages;
+    h.adcWaitMs = sweep.adcWaitMs;
+    h.adcType = sweep.adcType;
+    h.adcMode = sweep.adcMode;
+    h.cds = sweep.cds;
+    h.z0 = sweep.z0();
+    file.ports = sweep.mode == 1 ? 1 : 2;
+    file.points.reserve(sweep.size());
+    for (std::size_t k = 0; k < sweep.size(); ++k)
+        file.points.push_back({sweep.hz[k], cal::SParameterOf(sweep, k)});
+    return file;
 }
 
-cal::Complex TransmissionOfPoint(cal::Complex point)
-{
-    // dB of a voltage ratio: the magnitude is 10^(dB/20).
-    return cal::CFromPolar({std::pow(10.0, point.re / 20), point.im * cal::DegToRad});
-}
-
-} // namespace orbilan::cli
+} // namespace orbilan::touchstone
