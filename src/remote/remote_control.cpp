@@ -19,6 +19,7 @@ RemoteControl::RemoteControl(app::MainWindow& window, const std::string& dataFol
     addCalibrationCommands();
     addFileCommands();
     addDisplayCommands();
+    addDataCommands();
 }
 
 void RemoteControl::rememberStartUp()

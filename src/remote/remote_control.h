@@ -89,6 +89,7 @@ private:
     void addCalibrationCommands();
     void addFileCommands();
     void addDisplayCommands();
+    void addDataCommands();
 
     // A user's click; false (and the call failed with -221 and `why`, or the
     // window's own reason) when no user could click it now.
