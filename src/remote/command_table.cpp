@@ -23,6 +23,8 @@ bool sameWord(const std::string& a, const char* b) { return upperText(a) == b; }
 // shortest exact form.
 std::string numberText(double v)
 {
+    if (v == std::floor(v) && std::fabs(v) < 1e15)
+        return std::to_string(static_cast<long long>(v));
     char buf[32];
     const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
     return ec == std::errc() ? std::string(buf, end) : std::string("?");

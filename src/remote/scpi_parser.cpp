@@ -74,7 +74,7 @@ private:
     bool keyword(std::string& out)
     {
         if (atEnd() || !isAlpha(peek()))
-            return fail(scpi::SyntaxError, atEnd() ? "a header ends in ':'" : "unexpected " + shown(peek()));
+            return fail(scpi::SyntaxError, atEnd() ? "a header is incomplete" : "unexpected " + shown(peek()));
         const std::size_t start = pos_;
         while (!atEnd() && (isAlpha(peek()) || isDigit(peek()) || peek() == '_'))
             ++pos_;
