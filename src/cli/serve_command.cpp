@@ -170,14 +170,22 @@ int runServe(const Args& args)
     sigaction(SIGTERM, &action, nullptr);
 
     remote::ScpiEngine& engine = control.engine();
-    engine.pump = [&server](int ms) { server.poll(ms); };
+    // A stop request ends what runs: a prompt's wait gives up, a sweep pauses.
+    auto stopIfAsked = [&] {
+        if (!stopRequested)
+            return false;
+        engine.stop();
+        control.pauseSweeps();
+        return true;
+    };
+    engine.pump = [&](int ms) {
+        if (!stopIfAsked())
+            server.poll(ms);
+    };
     // The window yields once per measured point: the clients are served there.
     platform.onProcessEvents = [&] {
-        if (stopRequested) {
-            engine.stop();
-            control.pauseSweeps();
-        }
-        server.poll(0);
+        if (!stopIfAsked())
+            server.poll(0);
     };
     platform.onEnd = [&engine] { engine.stop(); };
 

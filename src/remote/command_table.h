@@ -55,6 +55,17 @@ public:
     void fail(ScpiError error) { error_ = std::move(error); }
     void fail(int code, std::string detail) { error_ = ScpiError::of(code, std::move(detail)); }
 
+    // Units of one line that belong to the same group (CommandSpec::group)
+    // and follow each other: whether this one opens such a run, and
+    // whether another of the run follows it.
+    bool groupStarts() const { return groupStarts_; }
+    bool groupContinues() const { return groupContinues_; }
+    void setGroupPosition(bool starts, bool continues)
+    {
+        groupStarts_ = starts;
+        groupContinues_ = continues;
+    }
+
     const std::optional<std::string>& answerText() const { return answer_; }
     const std::optional<ScpiError>& error() const { return error_; }
 
@@ -62,6 +73,8 @@ private:
     std::vector<BoundValue> args_;
     std::optional<std::string> answer_;
     std::optional<ScpiError> error_;
+    bool groupStarts_ = true;
+    bool groupContinues_ = false;
 };
 
 struct CommandSpec {
@@ -75,6 +88,10 @@ struct CommandSpec {
     bool actsOnWindow = true;
     // *OPC? and *WAI: held back until the operations before them have ended.
     bool waitsForOperations = false;
+    // Commands of one group (not 0) that follow each other in a line may be
+    // carried out together by the last of them ("FREQ:STAR 20M;STOP 30M"
+    // sets one sweep, whichever comes first).
+    int group = 0;
 
     // A command that only reads, or that answers a prompt: it runs while a
     // prompt is open.

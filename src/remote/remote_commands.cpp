@@ -159,8 +159,45 @@ void RemoteControl::changeSweep(CommandCall& call, const SweepChange& change)
     }
 }
 
+void RemoteControl::sweepCommand(CommandCall& call, const SweepChange& change)
+{
+    if (call.groupStarts())
+        pendingSweep_.reset();
+    if (pendingSweep_ && pendingSweep_->kind && change.kind && *pendingSweep_->kind != *change.kind) {
+        // Fields of another kind of sweep mean other things: the earlier
+        // change is made first.
+        const SweepChange earlier = *pendingSweep_;
+        pendingSweep_.reset();
+        changeSweep(call, earlier);
+        if (call.error())
+            return;
+    }
+    SweepChange& merged = pendingSweep_ ? *pendingSweep_ : pendingSweep_.emplace();
+    if (change.kind)
+        merged.kind = change.kind;
+    if (change.f1)
+        merged.f1 = change.f1;
+    if (change.f2)
+        merged.f2 = change.f2;
+    if (change.points)
+        merged.points = change.points;
+    if (change.waitMs)
+        merged.waitMs = change.waitMs;
+    if (change.averages)
+        merged.averages = change.averages;
+    if (change.cds)
+        merged.cds = change.cds;
+    if (call.groupContinues())
+        return;
+    const SweepChange all = merged;
+    pendingSweep_.reset();
+    changeSweep(call, all);
+}
+
 void RemoteControl::addSweepCommands()
 {
+    // The group of the commands that the sweep panel carries out.
+    constexpr int SweepGroup = 1;
     static const char* const names[4] = {"STARt", "STOP", "CENTer", "SPAN"};
     static const char* const what[4] = {"start frequency", "stop frequency", "centre frequency", "span"};
     for (int which = 0; which < 4; ++which) {
@@ -177,8 +214,8 @@ void RemoteControl::addSweepCommands()
                         change.f1 = hz;
                     else
                         change.f2 = hz;
-                    changeSweep(c, change);
-                });
+                    sweepCommand(c, change);
+                }).group = SweepGroup;
         query(pattern + "?", "", {}, std::string("the ") + what[which] + " in Hz",
               [this, which](CommandCall& c) { c.answer(hzText(frequencyOf(which))); });
     }
@@ -187,8 +224,8 @@ void RemoteControl::addSweepCommands()
                 SweepChange change;
                 change.kind = sweep::KindSingle;
                 change.f1 = static_cast<std::int32_t>(c.arg(0).number);
-                changeSweep(c, change);
-            });
+                sweepCommand(c, change);
+            }).group = SweepGroup;
     query("[SENSe:]FREQuency:CW?", "", {}, "the single frequency (a sweep's centre)",
           [this](CommandCall& c) { c.answer(hzText(frequencyOf(2))); });
 
@@ -196,24 +233,24 @@ void RemoteControl::addSweepCommands()
             "points of the sweep, 2 to 401", [this](CommandCall& c) {
                 SweepChange change;
                 change.points = static_cast<int>(c.arg(0).number);
-                changeSweep(c, change);
-            });
+                sweepCommand(c, change);
+            }).group = SweepGroup;
     query("[SENSe:]SWEep:POINts?", "", {}, "points of the sweep (1 at a single frequency)",
           [this](CommandCall& c) { c.answer(std::to_string(integer("SweepPoints"))); });
     command("[SENSe:]AVERage:COUNt", "<n>", {countParam("averages", 1, 100)},
             "ADC readings averaged per point, 1 to 100", [this](CommandCall& c) {
                 SweepChange change;
                 change.averages = static_cast<int>(c.arg(0).number);
-                changeSweep(c, change);
-            });
+                sweepCommand(c, change);
+            }).group = SweepGroup;
     query("[SENSe:]AVERage:COUNt?", "", {}, "readings averaged per point",
           [this](CommandCall& c) { c.answer(std::to_string(integer("AdcAverages"))); });
     command("[SENSe:]ADC:WAIT", "<ms>", {{Type::Milliseconds, "ADC wait", 0, 250, {}, false}},
             "ADC settling time, 0 to 250 ms (suffixes ms, s)", [this](CommandCall& c) {
                 SweepChange change;
                 change.waitMs = static_cast<int>(c.arg(0).number);
-                changeSweep(c, change);
-            });
+                sweepCommand(c, change);
+            }).group = SweepGroup;
     query("[SENSe:]ADC:WAIT?", "", {}, "ADC settling time in ms",
           [this](CommandCall& c) { c.answer(std::to_string(integer("AdcWaitMs"))); });
     command("[SENSe:]CDS", "ON|OFF", {booleanParam("CDS")},
@@ -221,8 +258,8 @@ void RemoteControl::addSweepCommands()
             [this](CommandCall& c) {
                 SweepChange change;
                 change.cds = c.arg(0).flag;
-                changeSweep(c, change);
-            });
+                sweepCommand(c, change);
+            }).group = SweepGroup;
     query("[SENSe:]CDS?", "", {}, "1 when CDS is on", [this](CommandCall& c) { c.answer(flag("CdsOn") ? "1" : "0"); });
 
     command("[SENSe:]MODE", "TRANsmission|REFLection|GDELay",
@@ -250,7 +287,7 @@ void RemoteControl::addTriggerCommands()
             c.fail(scpi::SettingsConflict, "a sweep cannot start now");
             return;
         }
-        if (!engine_.runInBackground([&] { input_.click(button); }, operation))
+        if (!engine_.runInBackground([&] { input_.click(button); }, operation, true))
             c.fail(scpi::SettingsConflict, "too many sweeps started inside each other");
     };
     command("INITiate[:IMMediate]", "", {}, "one single sweep (completing a paused one); returns at once",

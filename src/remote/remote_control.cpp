@@ -20,6 +20,14 @@ RemoteControl::RemoteControl(app::MainWindow& window, const std::string& dataFol
     addFileCommands();
     addDisplayCommands();
     addDataCommands();
+    // Commands that came during a sweep's first yield wait for its first
+    // point; the window's own hook is kept.
+    auto chained = std::move(window_.onPointYield);
+    window_.onPointYield = [this, chained] {
+        if (chained)
+            chained();
+        engine_.pointMeasured();
+    };
 }
 
 void RemoteControl::rememberStartUp()

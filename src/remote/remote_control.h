@@ -104,6 +104,11 @@ private:
     // The sweep panel opened, changed and confirmed; closed again with
     // Cancel when it refuses, so that a refused change changes nothing.
     void changeSweep(CommandCall& call, const SweepChange& change);
+    // One sweep command of a line: the sweep commands that follow each
+    // other in a line change the sweep together, in one visit to the panel,
+    // so that their order does not matter ("FREQ:STAR 20M;STOP 30M" from a
+    // 1 to 10 MHz sweep).
+    void sweepCommand(CommandCall& call, const SweepChange& change);
     std::int32_t frequencyOf(int which) const; // 0 start, 1 stop, 2 centre, 3 span
     int sweepKind() const;
     // True when the mode in view has a calibration that applies.
@@ -130,6 +135,7 @@ private:
     };
     std::optional<FileAnswer> fileAnswer_;
     std::optional<std::string> inputAnswer_;
+    std::optional<SweepChange> pendingSweep_;
 };
 
 // One line per command for `--help` and the README: its pattern, its

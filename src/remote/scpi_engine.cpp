@@ -63,7 +63,7 @@ bool ScpiEngine::mayDispatchHere() const
     if (stopping_)
         return false;
     // Inside a command that runs to its end, its own yields run nothing else.
-    if (!frames_.empty() && !frames_.back().background)
+    if (!frames_.empty() && (!frames_.back().background || frames_.back().held))
         return false;
     // The prompt being waited for has its answer: let its wait return first,
     // as a dialog closes before the next click reaches the window.
@@ -97,13 +97,19 @@ void ScpiEngine::dispatch()
                 answered(line, std::nullopt);
             continue;
         }
-        execute(line, unit);
+        execute(line, line->next - 1);
     }
 }
 
-void ScpiEngine::execute(const std::shared_ptr<Line>& line, Unit& unit)
+void ScpiEngine::execute(const std::shared_ptr<Line>& line, std::size_t index)
 {
+    Unit& unit = line->units[index];
     CommandCall call(unit.args);
+    const int group = unit.spec->group;
+    auto sameGroup = [&](std::size_t other) {
+        return group != 0 && other < line->units.size() && line->units[other].spec->group == group;
+    };
+    call.setGroupPosition(index == 0 || !sameGroup(index - 1), sameGroup(index + 1));
     const std::string outerHeader = currentHeader_;
     currentHeader_ = unit.header;
     frames_.push_back({});
@@ -134,7 +140,13 @@ void ScpiEngine::answered(const std::shared_ptr<Line>& line, std::optional<std::
     }
 }
 
-bool ScpiEngine::runInBackground(const std::function<void()>& action, bool operation)
+void ScpiEngine::pointMeasured()
+{
+    for (Frame& f : frames_)
+        f.held = false;
+}
+
+bool ScpiEngine::runInBackground(const std::function<void()>& action, bool operation, bool fromFirstPoint)
 {
     if (frames_.empty() || background_ >= MaxBackgroundDepth)
         return false;
@@ -142,6 +154,7 @@ bool ScpiEngine::runInBackground(const std::function<void()>& action, bool opera
     // nested commands push and pop frames of their own meanwhile.
     const std::size_t frame = frames_.size() - 1;
     frames_[frame].background = true;
+    frames_[frame].held = fromFirstPoint;
     ++background_;
     if (operation)
         ++operations_;
@@ -155,6 +168,7 @@ bool ScpiEngine::runInBackground(const std::function<void()>& action, bool opera
             if (operation)
                 --e.operations_;
             e.frames_[frame].background = false;
+            e.frames_[frame].held = false;
         }
     } restore{*this, frame, operation};
     action();

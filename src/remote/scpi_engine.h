@@ -57,8 +57,13 @@ public:
 
     // For a command's handler: runs `action`, during which later commands
     // may run whenever the window yields. `operation`: *OPC? and *WAI wait
-    // for it. False (nothing run) when too many are nested already.
-    bool runInBackground(const std::function<void()>& action, bool operation);
+    // for it. `fromFirstPoint`: only from the first measured point on (see
+    // pointMeasured()), since a sweep button yields once before its loop
+    // sets the sweep going, and a Stop taken there would be undone by it.
+    // False (nothing run) when too many are nested already.
+    bool runInBackground(const std::function<void()>& action, bool operation, bool fromFirstPoint = false);
+    // A sweep has measured a point: what waited for the first point may run.
+    void pointMeasured();
     bool operationsPending() const { return operations_ > 0 && modal_.empty(); }
     int backgroundDepth() const { return background_; }
 
@@ -93,11 +98,12 @@ private:
     };
     struct Frame {
         bool background = false;
+        bool held = false; // until the first measured point
     };
 
     // Parses and checks a line; false (its error queued) when it may not run.
     bool prepare(Line& line);
-    void execute(const std::shared_ptr<Line>& line, Unit& unit);
+    void execute(const std::shared_ptr<Line>& line, std::size_t index);
     void answered(const std::shared_ptr<Line>& line, std::optional<std::string> answer);
     bool mayDispatchHere() const;
 
