@@ -47,8 +47,12 @@ ui::MsgResult RemoteControl::messageBox(const std::string& text, ui::MsgButtons 
         Prompt prompt{title, text, buttons, std::nullopt};
         Prompt* outer = prompt_;
         prompt_ = &prompt;
+        if (onPromptOpened)
+            onPromptOpened(title, text, buttons);
         engine_.serveModal([&prompt] { return prompt.answer.has_value(); });
         prompt_ = outer;
+        if (onPromptClosed)
+            onPromptClosed();
         // A server that stops before the answer cancels: no standard is
         // measured that no one confirmed.
         return prompt.answer.value_or(buttons == ui::MsgButtons::YesNo ? ui::MsgResult::No : ui::MsgResult::Cancel);
@@ -57,6 +61,14 @@ ui::MsgResult RemoteControl::messageBox(const std::string& text, ui::MsgButtons 
         return ui::MsgResult::No;
     errors_.push(ScpiError::dialog(app::DialogLine(title, text)));
     return buttons == ui::MsgButtons::YesNo ? ui::MsgResult::Yes : ui::MsgResult::Ok;
+}
+
+bool RemoteControl::answerPrompt(ui::MsgResult result)
+{
+    if (!prompt_ || prompt_->answer)
+        return false;
+    prompt_->answer = result;
+    return true;
 }
 
 std::optional<std::string> RemoteControl::inputBox(const std::string& prompt, const std::string& title,

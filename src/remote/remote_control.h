@@ -50,6 +50,13 @@ public:
                                         const std::string& defaultText);
     std::optional<std::string> fileDialog(const ui::FileDialogRequest& request);
 
+    // A front end with a screen shows a waiting prompt too, so that the
+    // person at the window may answer it as well (the first answer counts).
+    std::function<void(const std::string& title, const std::string& text, ui::MsgButtons buttons)> onPromptOpened;
+    std::function<void()> onPromptClosed;
+    // Answers the waiting prompt; false when none waits.
+    bool answerPrompt(ui::MsgResult result);
+
     // The server is stopping: a running sweep is paused as the Stop button
     // pauses it (call from the window's yields), so that its loop ends.
     void pauseSweeps();

@@ -34,8 +34,17 @@ void ScpiServer::close()
 {
     if (clientFd_ >= 0)
         dropClient("the server stopped");
-    net::closeSocket(listenFd_);
+    const int fd = listenFd_;
     listenFd_ = -1;
+    if (fd >= 0 && onClientChange)
+        onClientChange();
+    net::closeSocket(fd);
+}
+
+bool ScpiServer::wantsToRead() const
+{
+    return clientFd_ >= 0 && !clientClosed_ && inbox_.size() < options_.maxLineBytes + 1 &&
+           engine_.pendingLines() < options_.maxPendingLines;
 }
 
 void ScpiServer::poll(int timeoutMs)
@@ -176,7 +185,7 @@ void ScpiServer::flush()
 
 void ScpiServer::dropClient(const std::string& why)
 {
-    net::closeSocket(clientFd_);
+    const int fd = clientFd_;
     clientFd_ = -1;
     client_ = 0;
     inbox_.clear();
@@ -185,8 +194,10 @@ void ScpiServer::dropClient(const std::string& why)
     clientClosed_ = false;
     if (log)
         log("client " + peer_ + " " + why);
+    // Watchers let go of the socket before it is closed and its number reused.
     if (onClientChange)
         onClientChange();
+    net::closeSocket(fd);
 }
 
 } // namespace orbilan::remote

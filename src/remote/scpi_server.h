@@ -52,10 +52,13 @@ public:
     bool hasClient() const { return clientFd_ >= 0; }
     // True while answers wait to be written.
     bool wantsToWrite() const { return !outbox_.empty(); }
+    // True while the client may send and there is room for what it sends.
+    bool wantsToRead() const;
 
     // Connections coming and going, one line each ("client 127.0.0.1:40112 connected").
     std::function<void(const std::string&)> log;
-    // The controlling client changed (a front end re-arms its watches).
+    // The controlling client changed (a front end re-arms its watches); a
+    // client that leaves is announced before its socket is closed.
     std::function<void()> onClientChange;
 
 private:
