@@ -128,6 +128,53 @@ TEST_F(ServeTest, CalibratesSweepsAndReadsS11LikeALabScript)
     EXPECT_EQ(d.query("SYST:ERR?"), "0,\"No error\"");
 }
 
+TEST_F(ServeTest, TransmissionGivesS21AndGroupDelayHasNoSParameters)
+{
+    const auto server = serve({"--dut", "trans:series:R=100"});
+    ScpiClient c(server->port());
+    c.send("FREQ:STAR 1M;STOP 10M;SWE:POIN 5;:MODE TRAN;:CAL:STAR");
+    std::vector<std::string> prompts;
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_EQ(c.query("*OPC?"), "1");
+        const std::string prompt = c.query("CAL:PROM?");
+        if (prompt == "\"\"")
+            break;
+        prompts.push_back(prompt);
+        c.send("CAL:ANSW YES");
+    }
+    EXPECT_EQ(prompts, (std::vector<std::string>{"\"Connect thru, then click OK\"",
+                                                 "\"Leave detector port open, then click OK\""}));
+    c.send("INIT");
+    ASSERT_EQ(c.query("*OPC?"), "1");
+    // 100 ohm in series between two 50 ohm ports: S21 = 100 / 200.
+    const auto s21 = numbers(c.query("CALC:DATA? SDAT"));
+    ASSERT_EQ(s21.size(), 10u);
+    EXPECT_NEAR(s21[0], 0.5, 0.01);
+    EXPECT_NEAR(s21[1], 0, 0.01);
+    c.send("MMEM:STOR:SNP 'thru.s1p'");
+    EXPECT_EQ(c.query("SYST:ERR?"),
+              "-221,\"Settings conflict;the last sweep was a transmission sweep: its file ends in .s2p\"");
+    c.send("MMEM:STOR:SNP 'thru'");
+    EXPECT_EQ(c.query("SYST:ERR?"), "0,\"No error\"");
+    EXPECT_NE(readFile(data() / "thru.s2p").find("# HZ S RI R 50"), std::string::npos);
+
+    // Group delay measures with the transmission calibration; it has no S parameters.
+    c.send("MODE GDEL;:INIT");
+    ASSERT_EQ(c.query("*OPC?;:MODE?;:DISP:FORM?"), "1;GDEL;\"dB,\xC2\xB5s\"");
+    EXPECT_EQ(c.query("CALC:DATA? SDAT", 1000), "<none>");
+    EXPECT_EQ(c.query("SYST:ERR?"), "-221,\"Settings conflict;a group-delay sweep has no S parameters: read FDATa\"");
+    EXPECT_EQ(numbers(c.query("CALC:DATA? FDAT")).size(), 10u);
+    c.send("FREQ:CW 5M");
+    EXPECT_EQ(c.query("SYST:ERR?"), "-221,\"Settings conflict;group delay measures no single frequency\"");
+
+    // A dialog of the window is answered as its default button would be,
+    // and its text is queued: here the warning that CDS uncalibrates.
+    c.send("MODE TRAN;:CDS ON");
+    EXPECT_EQ(c.query("SYST:ERR?"), "-200,\"Warning - CDS change: If you OK this CDS change, the VNA will be "
+                                    "UN-CALIBRATED IN ALL MODES!\"");
+    EXPECT_EQ(c.query("CDS?;:CAL:STAT?"), "1;NONE");
+}
+
 TEST_F(ServeTest, FilesStayInsideTheDataFolder)
 {
     fs::create_directories(dir.path() / "outside");
