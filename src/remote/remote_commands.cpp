@@ -449,6 +449,10 @@ void RemoteControl::addDisplayCommands()
                                 : std::string();
         if (!entry.empty() && entry.back() == ',')
             entry.pop_back();
+        // Answers stay ASCII (a VISA client decodes them so): microseconds are "us".
+        const std::string micro = "\xC2\xB5";
+        if (const auto at = entry.find(micro); at != std::string::npos)
+            entry.replace(at, micro.size(), "u");
         c.answer(quoteScpiString(entry));
     });
 }

@@ -160,7 +160,7 @@ TEST_F(ServeTest, TransmissionGivesS21AndGroupDelayHasNoSParameters)
 
     // Group delay measures with the transmission calibration; it has no S parameters.
     c.send("MODE GDEL;:INIT");
-    ASSERT_EQ(c.query("*OPC?;:MODE?;:DISP:FORM?"), "1;GDEL;\"dB,\xC2\xB5s\"");
+    ASSERT_EQ(c.query("*OPC?;:MODE?;:DISP:FORM?"), "1;GDEL;\"dB,us\"");
     EXPECT_EQ(c.query("CALC:DATA? SDAT", 1000), "<none>");
     EXPECT_EQ(c.query("SYST:ERR?"), "-221,\"Settings conflict;a group-delay sweep has no S parameters: read FDATa\"");
     EXPECT_EQ(numbers(c.query("CALC:DATA? FDAT")).size(), 10u);
