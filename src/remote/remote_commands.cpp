@@ -379,10 +379,15 @@ void RemoteControl::addFileCommands()
                 withFile(c, "SaveCalButton", app::SaveCalTitle, *path);
             });
     command("MMEMory:LOAD:CALibration", "\"NAME\"", {stringParam("file name")},
-            "loads a calibration file (Load Cal) from the data folder; its sweep becomes the sweep",
+            "loads a calibration file (Load Cal) from the data folder (NAME or NAME.cal); its sweep becomes the sweep",
             [this](CommandCall& c) {
                 std::string why;
-                const auto path = folder_.forReading(c.arg(0).text, why);
+                auto path = folder_.forReading(c.arg(0).text, why);
+                // A bare name is also looked for as a .cal file, as it is saved.
+                if (!path && withExtension(c.arg(0).text, ".cal") != c.arg(0).text) {
+                    std::string bareWhy;
+                    path = folder_.forReading(withExtension(c.arg(0).text, ".cal"), bareWhy);
+                }
                 if (!path) {
                     c.fail(scpi::ExecutionError, why);
                     return;

@@ -204,7 +204,8 @@ void RemoteControl::addCommonCommands()
                     click(c, "ModeButton(0)");
             });
     query("*CLS", "", {}, "clears the error queue", [this](CommandCall&) { errors_.clear(); });
-    query("*OPC?", "", {}, "1 once every sweep and calibration started before it has ended (or waits for an answer)",
+    query("*OPC?", "", {}, "1 once every sweep and calibration started before it has ended (or waits for an answer); "
+          "continuous sweeping does not count",
           [](CommandCall& c) { c.answer("1"); })
         .waitsForOperations = true;
     query("*WAI", "", {}, "later commands wait likewise", [](CommandCall&) {}).waitsForOperations = true;

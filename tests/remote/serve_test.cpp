@@ -119,7 +119,7 @@ TEST_F(ServeTest, CalibratesSweepsAndReadsS11LikeALabScript)
     // A new server takes the saved calibration and measures as before.
     const auto again = serve({"--dut", "refl:R=100"});
     ScpiClient d(again->port());
-    d.send("MMEM:LOAD:CAL 'refl.cal';:MODE REFL;:INIT");
+    d.send("MMEM:LOAD:CAL 'refl';:MODE REFL;:INIT");
     EXPECT_EQ(d.query("*OPC?"), "1");
     EXPECT_EQ(d.query("CAL:STAT?;:SWE:POIN?;:FREQ:STAR?;STOP?"), "CAL;11;1000000;30000000");
     const auto reloaded = numbers(d.query("CALC:DATA? SDAT"));
