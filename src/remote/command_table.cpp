@@ -33,14 +33,14 @@ std::string numberText(double v)
 // Nearest whole number, halves to even, as the program rounds.
 double wholeNumber(double v) { return std::nearbyint(v); }
 
-std::vector<CommandSpec::Node> parsePattern(const std::string& pattern, bool& common, bool& query)
+std::vector<CommandDef::Node> parsePattern(const std::string& pattern, bool& common, bool& query)
 {
     std::string p = pattern;
     query = !p.empty() && p.back() == '?';
     if (query)
         p.pop_back();
     common = !p.empty() && p.front() == '*';
-    std::vector<CommandSpec::Node> nodes;
+    std::vector<CommandDef::Node> nodes;
     if (common) {
         nodes.push_back({p, false});
         return nodes;
@@ -72,7 +72,7 @@ std::vector<CommandSpec::Node> parsePattern(const std::string& pattern, bool& co
     return nodes;
 }
 
-bool matchNodes(const std::vector<CommandSpec::Node>& nodes, std::size_t n, const std::vector<std::string>& typed,
+bool matchNodes(const std::vector<CommandDef::Node>& nodes, std::size_t n, const std::vector<std::string>& typed,
                 std::size_t t)
 {
     if (n == nodes.size())
@@ -89,7 +89,7 @@ struct Suffix {
 
 // The factor of a number's suffix for a parameter type; nullopt when the
 // suffix does not belong there.
-std::optional<double> suffixFactor(ParamSpec::Type type, const std::string& suffix)
+std::optional<double> suffixFactor(ParamDef::Type type, const std::string& suffix)
 {
     if (suffix.empty())
         return 1.0;
@@ -97,11 +97,11 @@ std::optional<double> suffixFactor(ParamSpec::Type type, const std::string& suff
                                        {"MHZ", 1e6},  {"MA", 1e6},  {"G", 1e9},   {"GHZ", 1e9}};
     static const Suffix time[] = {{"MS", 1}, {"S", 1e3}};
     const std::string u = upperText(suffix);
-    if (type == ParamSpec::Type::Frequency) {
+    if (type == ParamDef::Type::Frequency) {
         for (const Suffix& s : frequency)
             if (u == s.text)
                 return s.factor;
-    } else if (type == ParamSpec::Type::Milliseconds) {
+    } else if (type == ParamDef::Type::Milliseconds) {
         for (const Suffix& s : time)
             if (u == s.text)
                 return s.factor;
@@ -109,58 +109,58 @@ std::optional<double> suffixFactor(ParamSpec::Type type, const std::string& suff
     return std::nullopt;
 }
 
-const char* unitOf(ParamSpec::Type type)
+const char* unitOf(ParamDef::Type type)
 {
     switch (type) {
-    case ParamSpec::Type::Frequency: return " Hz";
-    case ParamSpec::Type::Milliseconds: return " ms";
+    case ParamDef::Type::Frequency: return " Hz";
+    case ParamDef::Type::Milliseconds: return " ms";
     default: return "";
     }
 }
 
-bool bindNumber(const ParamSpec& spec, const ScpiParameter& p, BoundValue& out, ScpiError& error)
+bool bindNumber(const ParamDef& def, const ScpiParameter& p, BoundValue& out, ScpiError& error)
 {
     double value = 0;
     if (p.kind == ScpiParameter::Kind::Word) {
         if (keywordMatches("MINimum", p.text)) {
-            value = spec.min;
+            value = def.min;
         } else if (keywordMatches("MAXimum", p.text)) {
-            value = spec.max;
+            value = def.max;
         } else {
-            error = ScpiError::of(scpi::DataTypeError, spec.name + " is a number, not " + p.text);
+            error = ScpiError::of(scpi::DataTypeError, def.name + " is a number, not " + p.text);
             return false;
         }
     } else if (p.kind == ScpiParameter::Kind::Number) {
-        const auto factor = suffixFactor(spec.type, p.suffix);
+        const auto factor = suffixFactor(def.type, p.suffix);
         if (!factor) {
-            error = ScpiError::of(scpi::InvalidSuffix, p.suffix + " after " + spec.name);
+            error = ScpiError::of(scpi::InvalidSuffix, p.suffix + " after " + def.name);
             return false;
         }
         value = p.value * *factor;
-        if (spec.type != ParamSpec::Type::Frequency || std::fabs(value) < 1e15)
+        if (def.type != ParamDef::Type::Frequency || std::fabs(value) < 1e15)
             value = wholeNumber(value);
     } else {
-        error = ScpiError::of(scpi::DataTypeError, spec.name + " is a number, not a string");
+        error = ScpiError::of(scpi::DataTypeError, def.name + " is a number, not a string");
         return false;
     }
-    if (!(value >= spec.min && value <= spec.max)) {
-        error = ScpiError::of(scpi::DataOutOfRange, spec.name + " is " + numberText(spec.min) + " to " +
-                                                        numberText(spec.max) + unitOf(spec.type));
+    if (!(value >= def.min && value <= def.max)) {
+        error = ScpiError::of(scpi::DataOutOfRange, def.name + " is " + numberText(def.min) + " to " +
+                                                        numberText(def.max) + unitOf(def.type));
         return false;
     }
     out.number = value;
     return true;
 }
 
-bool bindOne(const ParamSpec& spec, const ScpiParameter& p, BoundValue& out, ScpiError& error)
+bool bindOne(const ParamDef& def, const ScpiParameter& p, BoundValue& out, ScpiError& error)
 {
     out.given = true;
-    switch (spec.type) {
-    case ParamSpec::Type::Frequency:
-    case ParamSpec::Type::Count:
-    case ParamSpec::Type::Milliseconds:
-        return bindNumber(spec, p, out, error);
-    case ParamSpec::Type::Boolean:
+    switch (def.type) {
+    case ParamDef::Type::Frequency:
+    case ParamDef::Type::Count:
+    case ParamDef::Type::Milliseconds:
+        return bindNumber(def, p, out, error);
+    case ParamDef::Type::Boolean:
         if (p.kind == ScpiParameter::Kind::Word && (sameWord(p.text, "ON") || sameWord(p.text, "OFF"))) {
             out.flag = sameWord(p.text, "ON");
             return true;
@@ -171,27 +171,27 @@ bool bindOne(const ParamSpec& spec, const ScpiParameter& p, BoundValue& out, Scp
         }
         error = ScpiError::of(p.kind == ScpiParameter::Kind::String ? scpi::DataTypeError
                                                                     : scpi::IllegalParameterValue,
-                              spec.name + " is ON, OFF, 1 or 0");
+                              def.name + " is ON, OFF, 1 or 0");
         return false;
-    case ParamSpec::Type::Choice: {
+    case ParamDef::Type::Choice: {
         if (p.kind == ScpiParameter::Kind::Word) {
-            for (std::size_t i = 0; i < spec.choices.size(); ++i)
-                if (keywordMatches(spec.choices[i], p.text)) {
+            for (std::size_t i = 0; i < def.choices.size(); ++i)
+                if (keywordMatches(def.choices[i], p.text)) {
                     out.choice = static_cast<int>(i);
                     return true;
                 }
         }
         std::string known;
-        for (const std::string& c : spec.choices)
+        for (const std::string& c : def.choices)
             known += (known.empty() ? "" : "|") + c;
         error = ScpiError::of(p.kind == ScpiParameter::Kind::Word ? scpi::IllegalParameterValue
                                                                   : scpi::DataTypeError,
-                              spec.name + " is " + known);
+                              def.name + " is " + known);
         return false;
     }
-    case ParamSpec::Type::String:
+    case ParamDef::Type::String:
         if (p.kind == ScpiParameter::Kind::Number) {
-            error = ScpiError::of(scpi::DataTypeError, spec.name + " is a quoted string");
+            error = ScpiError::of(scpi::DataTypeError, def.name + " is a quoted string");
             return false;
         }
         out.text = p.text;
@@ -202,29 +202,29 @@ bool bindOne(const ParamSpec& spec, const ScpiParameter& p, BoundValue& out, Scp
 
 } // namespace
 
-CommandSpec& CommandTable::add(std::string pattern, std::vector<ParamSpec> params, std::string syntax,
+CommandDef& CommandTable::add(std::string pattern, std::vector<ParamDef> params, std::string syntax,
                                std::string help, std::function<void(CommandCall&)> run)
 {
-    CommandSpec spec;
-    spec.pattern = std::move(pattern);
-    spec.params = std::move(params);
-    spec.syntax = std::move(syntax);
-    spec.help = std::move(help);
-    spec.run = std::move(run);
-    spec.nodes = parsePattern(spec.pattern, spec.common, spec.query);
-    commands_.push_back(std::move(spec));
+    CommandDef def;
+    def.pattern = std::move(pattern);
+    def.params = std::move(params);
+    def.syntax = std::move(syntax);
+    def.help = std::move(help);
+    def.run = std::move(run);
+    def.nodes = parsePattern(def.pattern, def.common, def.query);
+    commands_.push_back(std::move(def));
     return commands_.back();
 }
 
-const CommandSpec* CommandTable::match(const std::vector<std::string>& keywords, bool query, bool& otherForm) const
+const CommandDef* CommandTable::match(const std::vector<std::string>& keywords, bool query, bool& otherForm) const
 {
-    for (const CommandSpec& spec : commands_) {
-        if (spec.common != (!keywords.empty() && !keywords[0].empty() && keywords[0][0] == '*'))
+    for (const CommandDef& def : commands_) {
+        if (def.common != (!keywords.empty() && !keywords[0].empty() && keywords[0][0] == '*'))
             continue;
-        if (!matchNodes(spec.nodes, 0, keywords, 0))
+        if (!matchNodes(def.nodes, 0, keywords, 0))
             continue;
-        if (spec.query == query)
-            return &spec;
+        if (def.query == query)
+            return &def;
         otherForm = true;
     }
     return nullptr;
@@ -237,12 +237,12 @@ std::optional<CommandTable::Found> CommandTable::find(const ScpiUnit& unit, cons
     if (!unit.common && !unit.absolute && !path.empty()) {
         std::vector<std::string> full = path;
         full.insert(full.end(), unit.keywords.begin(), unit.keywords.end());
-        if (const CommandSpec* spec = match(full, unit.query, otherForm)) {
+        if (const CommandDef* def = match(full, unit.query, otherForm)) {
             full.pop_back();
-            return Found{spec, full};
+            return Found{def, full};
         }
     }
-    if (const CommandSpec* spec = match(unit.keywords, unit.query, otherForm)) {
+    if (const CommandDef* def = match(unit.keywords, unit.query, otherForm)) {
         std::vector<std::string> next;
         if (unit.common) {
             next = path; // common commands leave the path where it was
@@ -250,7 +250,7 @@ std::optional<CommandTable::Found> CommandTable::find(const ScpiUnit& unit, cons
             next = unit.keywords;
             next.pop_back();
         }
-        return Found{spec, next};
+        return Found{def, next};
     }
     std::string detail = headerText(unit);
     if (otherForm)
@@ -259,25 +259,25 @@ std::optional<CommandTable::Found> CommandTable::find(const ScpiUnit& unit, cons
     return std::nullopt;
 }
 
-std::optional<std::vector<BoundValue>> CommandTable::bind(const CommandSpec& spec, const ScpiUnit& unit,
+std::optional<std::vector<BoundValue>> CommandTable::bind(const CommandDef& def, const ScpiUnit& unit,
                                                           ScpiError& error) const
 {
     const std::string header = headerText(unit);
-    if (unit.parameters.size() > spec.params.size()) {
+    if (unit.parameters.size() > def.params.size()) {
         error = ScpiError::of(scpi::ParameterNotAllowed,
-                              spec.params.empty() ? header + " takes no parameter"
-                                                  : header + " takes " + std::to_string(spec.params.size()));
+                              def.params.empty() ? header + " takes no parameter"
+                                                  : header + " takes " + std::to_string(def.params.size()));
         return std::nullopt;
     }
-    std::vector<BoundValue> values(spec.params.size());
-    for (std::size_t i = 0; i < spec.params.size(); ++i) {
+    std::vector<BoundValue> values(def.params.size());
+    for (std::size_t i = 0; i < def.params.size(); ++i) {
         if (i >= unit.parameters.size()) {
-            if (spec.params[i].optional)
+            if (def.params[i].optional)
                 continue;
-            error = ScpiError::of(scpi::MissingParameter, header + " needs " + spec.params[i].name);
+            error = ScpiError::of(scpi::MissingParameter, header + " needs " + def.params[i].name);
             return std::nullopt;
         }
-        if (!bindOne(spec.params[i], unit.parameters[i], values[i], error))
+        if (!bindOne(def.params[i], unit.parameters[i], values[i], error))
             return std::nullopt;
     }
     return values;

@@ -17,7 +17,7 @@
 
 namespace orbilan::remote {
 
-struct ParamSpec {
+struct ParamDef {
     enum class Type {
         Frequency,    // Hz; suffixes Hz, k, kHz, M, MHz, G, GHz (M is mega: no one sweeps in millihertz)
         Count,        // a whole number, no suffix
@@ -55,7 +55,7 @@ public:
     void fail(ScpiError error) { error_ = std::move(error); }
     void fail(int code, std::string detail) { error_ = ScpiError::of(code, std::move(detail)); }
 
-    // Units of one line that belong to the same group (CommandSpec::group)
+    // Units of one line that belong to the same group (CommandDef::group)
     // and follow each other: whether this one opens such a run, and
     // whether another of the run follows it.
     bool groupStarts() const { return groupStarts_; }
@@ -77,9 +77,9 @@ private:
     bool groupContinues_ = false;
 };
 
-struct CommandSpec {
+struct CommandDef {
     std::string pattern;            // "[SENSe:]FREQuency:STARt?"
-    std::vector<ParamSpec> params;
+    std::vector<ParamDef> params;
     std::function<void(CommandCall&)> run;
     std::string syntax;             // how the parameters are written, for the help: "<Hz>"
     std::string help;               // one line
@@ -95,7 +95,7 @@ struct CommandSpec {
 
     // A command that only reads, or that answers a prompt: it runs while a
     // prompt is open.
-    CommandSpec& readOnly()
+    CommandDef& readOnly()
     {
         actsOnWindow = false;
         return *this;
@@ -114,11 +114,11 @@ class CommandTable {
 public:
     // Adds a command; the pattern must be well formed (a programming error
     // otherwise). The reference is for setting its flags at once.
-    CommandSpec& add(std::string pattern, std::vector<ParamSpec> params, std::string syntax, std::string help,
+    CommandDef& add(std::string pattern, std::vector<ParamDef> params, std::string syntax, std::string help,
                      std::function<void(CommandCall&)> run);
 
     struct Found {
-        const CommandSpec* spec = nullptr;
+        const CommandDef* def = nullptr;
         // The path the next unit of the line starts from.
         std::vector<std::string> path;
     };
@@ -127,15 +127,15 @@ public:
     std::optional<Found> find(const ScpiUnit& unit, const std::vector<std::string>& path, ScpiError& error) const;
 
     // Checks the unit's parameters against the command's and converts them.
-    std::optional<std::vector<BoundValue>> bind(const CommandSpec& spec, const ScpiUnit& unit,
+    std::optional<std::vector<BoundValue>> bind(const CommandDef& def, const ScpiUnit& unit,
                                                 ScpiError& error) const;
 
-    const std::vector<CommandSpec>& commands() const { return commands_; }
+    const std::vector<CommandDef>& commands() const { return commands_; }
 
 private:
-    const CommandSpec* match(const std::vector<std::string>& keywords, bool query, bool& otherForm) const;
+    const CommandDef* match(const std::vector<std::string>& keywords, bool query, bool& otherForm) const;
 
-    std::vector<CommandSpec> commands_;
+    std::vector<CommandDef> commands_;
 };
 
 // A unit's header as the client wrote it ("SENS:FREQ:FOO?"), for messages.

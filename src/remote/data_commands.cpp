@@ -54,7 +54,7 @@ void RemoteControl::addDataCommands()
               c.answer(out);
           });
 
-    query("CALCulate:DATA?", "SDATa|FDATa", {{ParamSpec::Type::Choice, "data", 0, 0, {"SDATa", "FDATa"}, false}},
+    query("CALCulate:DATA?", "SDATa|FDATa", {{ParamDef::Type::Choice, "data", 0, 0, {"SDATa", "FDATa"}, false}},
           "the last complete sweep: S11 or S21 as re,im pairs (SDATa), or the displayed Y1,Y2 (FDATa)",
           [lastSweep](CommandCall& c) {
               const cal::MeasuredSweep* sweep = lastSweep(c);
@@ -78,7 +78,7 @@ void RemoteControl::addDataCommands()
               c.answer(out);
           });
 
-    command("MMEMory:STORe:SNP", "\"NAME\"", {{ParamSpec::Type::String, "file name", 0, 0, {}, false}},
+    command("MMEMory:STORe:SNP", "\"NAME\"", {{ParamDef::Type::String, "file name", 0, 0, {}, false}},
             "the last complete sweep as Touchstone: .s1p (reflection, S11) or .s2p (transmission, S21)",
             [this, lastSweep](CommandCall& c) {
                 const cal::MeasuredSweep* sweep = lastSweep(c);

@@ -13,26 +13,26 @@ namespace orbilan::remote {
 
 namespace {
 
-using Type = ParamSpec::Type;
+using Type = ParamDef::Type;
 
-ParamSpec frequencyParam(std::string name, double min = sweep::MinFreqHz)
+ParamDef frequencyParam(std::string name, double min = sweep::MinFreqHz)
 {
     return {Type::Frequency, std::move(name), min, sweep::MaxFreqHz, {}, false};
 }
 
-ParamSpec countParam(std::string name, double min, double max)
+ParamDef countParam(std::string name, double min, double max)
 {
     return {Type::Count, std::move(name), min, max, {}, false};
 }
 
-ParamSpec booleanParam(std::string name) { return {Type::Boolean, std::move(name), 0, 1, {}, false}; }
+ParamDef booleanParam(std::string name) { return {Type::Boolean, std::move(name), 0, 1, {}, false}; }
 
-ParamSpec choiceParam(std::string name, std::vector<std::string> choices)
+ParamDef choiceParam(std::string name, std::vector<std::string> choices)
 {
     return {Type::Choice, std::move(name), 0, 0, std::move(choices), false};
 }
 
-ParamSpec stringParam(std::string name, bool optional = false)
+ParamDef stringParam(std::string name, bool optional = false)
 {
     return {Type::String, std::move(name), 0, 0, {}, optional};
 }

@@ -167,14 +167,14 @@ void RemoteControl::exitProgram()
 
 // ------------------------------------------------------------------ common commands
 
-CommandSpec& RemoteControl::command(const std::string& pattern, const std::string& syntax,
-                                   std::vector<ParamSpec> params, const std::string& help, Run run)
+CommandDef& RemoteControl::command(const std::string& pattern, const std::string& syntax,
+                                   std::vector<ParamDef> params, const std::string& help, Run run)
 {
     return table_.add(pattern, std::move(params), syntax, help, std::move(run));
 }
 
-CommandSpec& RemoteControl::query(const std::string& pattern, const std::string& syntax,
-                                 std::vector<ParamSpec> params, const std::string& help, Run run)
+CommandDef& RemoteControl::query(const std::string& pattern, const std::string& syntax,
+                                 std::vector<ParamDef> params, const std::string& help, Run run)
 {
     return table_.add(pattern, std::move(params), syntax, help, std::move(run)).readOnly();
 }
@@ -220,16 +220,16 @@ void RemoteControl::addCommonCommands()
 std::string commandHelp(const CommandTable& table)
 {
     std::string out;
-    for (const CommandSpec& spec : table.commands()) {
-        std::string left = spec.pattern;
-        if (!spec.syntax.empty())
-            left += " " + spec.syntax;
+    for (const CommandDef& def : table.commands()) {
+        std::string left = def.pattern;
+        if (!def.syntax.empty())
+            left += " " + def.syntax;
         std::string line = "  " + left;
         if (line.size() < 44)
             line.append(44 - line.size(), ' ');
         else
             line += "\n" + std::string(44, ' ');
-        out += line + spec.help + "\n";
+        out += line + def.help + "\n";
     }
     return out;
 }

@@ -84,10 +84,10 @@ private:
 
     using Run = std::function<void(CommandCall&)>;
     // A command that acts on the window (it waits while a prompt is open).
-    CommandSpec& command(const std::string& pattern, const std::string& syntax, std::vector<ParamSpec> params,
+    CommandDef& command(const std::string& pattern, const std::string& syntax, std::vector<ParamDef> params,
                          const std::string& help, Run run);
     // A query, or a command that only answers: it runs while a prompt is open.
-    CommandSpec& query(const std::string& pattern, const std::string& syntax, std::vector<ParamSpec> params,
+    CommandDef& query(const std::string& pattern, const std::string& syntax, std::vector<ParamDef> params,
                        const std::string& help, Run run);
 
     void addCommonCommands();

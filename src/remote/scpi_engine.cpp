@@ -45,14 +45,14 @@ bool ScpiEngine::prepare(Line& line)
             errors_.push(error);
             return false;
         }
-        auto args = table_.bind(*found->spec, u, error);
+        auto args = table_.bind(*found->def, u, error);
         if (!args) {
             errors_.push(error);
             return false;
         }
         path = found->path;
-        line.units.push_back({found->spec, std::move(*args), headerText(u)});
-        if (found->spec->query)
+        line.units.push_back({found->def, std::move(*args), headerText(u)});
+        if (found->def->query)
             ++line.queriesLeft;
     }
     return true;
@@ -85,15 +85,15 @@ void ScpiEngine::dispatch()
             continue;
         }
         Unit& unit = line->units[line->next];
-        if (unit.spec->waitsForOperations && operationsPending())
+        if (unit.def->waitsForOperations && operationsPending())
             return;
         ++line->next;
         if (line->next >= line->units.size())
             lines_.pop_front(); // every unit started; the line lives on while one runs
-        if (!modal_.empty() && unit.spec->actsOnWindow) {
+        if (!modal_.empty() && unit.def->actsOnWindow) {
             errors_.push(ScpiError::of(scpi::SettingsConflict,
                                        unit.header + ": a calibration prompt waits for CALibration:ANSWer"));
-            if (unit.spec->query)
+            if (unit.def->query)
                 answered(line, std::nullopt);
             continue;
         }
@@ -105,16 +105,16 @@ void ScpiEngine::execute(const std::shared_ptr<Line>& line, std::size_t index)
 {
     Unit& unit = line->units[index];
     CommandCall call(unit.args);
-    const int group = unit.spec->group;
+    const int group = unit.def->group;
     auto sameGroup = [&](std::size_t other) {
-        return group != 0 && other < line->units.size() && line->units[other].spec->group == group;
+        return group != 0 && other < line->units.size() && line->units[other].def->group == group;
     };
     call.setGroupPosition(index == 0 || !sameGroup(index - 1), sameGroup(index + 1));
     const std::string outerHeader = currentHeader_;
     currentHeader_ = unit.header;
     frames_.push_back({});
     try {
-        unit.spec->run(call);
+        unit.def->run(call);
     } catch (const std::exception& e) {
         call.fail(scpi::ExecutionError, unit.header + ": internal fault: " + e.what());
     }
@@ -122,7 +122,7 @@ void ScpiEngine::execute(const std::shared_ptr<Line>& line, std::size_t index)
     currentHeader_ = outerHeader;
     if (call.error())
         errors_.push(*call.error());
-    if (unit.spec->query)
+    if (unit.def->query)
         answered(line, call.error() ? std::nullopt : call.answerText());
 }
 

@@ -82,7 +82,7 @@ public:
 
 private:
     struct Unit {
-        const CommandSpec* spec = nullptr;
+        const CommandDef* def = nullptr;
         std::vector<BoundValue> args;
         std::string header;
     };

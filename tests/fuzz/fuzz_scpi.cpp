@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(answer.find('\n') == std::string::npos);
         ++answerLines;
     };
-    using T = ParamSpec::Type;
+    using T = ParamDef::Type;
     table.add("SET", {{T::Count, "value", 0, 100, {}, false}}, "", "", [&](CommandCall& c) {
         value = static_cast<int>(c.arg(0).number);
     });

@@ -12,22 +12,22 @@ class CommandTableTest : public ::testing::Test {
 protected:
     CommandTableTest()
     {
-        add("[SENSe:]FREQuency:STARt", {{ParamSpec::Type::Frequency, "start", 0, 60e6, {}, false}});
+        add("[SENSe:]FREQuency:STARt", {{ParamDef::Type::Frequency, "start", 0, 60e6, {}, false}});
         add("[SENSe:]FREQuency:STARt?");
-        add("[SENSe:]FREQuency:STOP", {{ParamSpec::Type::Frequency, "stop", 0, 60e6, {}, false}});
+        add("[SENSe:]FREQuency:STOP", {{ParamDef::Type::Frequency, "stop", 0, 60e6, {}, false}});
         add("SYSTem:ERRor[:NEXT]?");
         add("SYSTem:ERRor:COUNt?");
         add("INITiate[:IMMediate]");
         add("*IDN?");
-        add("[SENSe:]SWEep:POINts", {{ParamSpec::Type::Count, "points", 2, 401, {}, false}});
-        add("[SENSe:]ADC:WAIT", {{ParamSpec::Type::Milliseconds, "wait", 0, 250, {}, false}});
-        add("[SENSe:]MODE", {{ParamSpec::Type::Choice, "mode", 0, 0, {"TRANsmission", "REFLection"}, false}});
-        add("[SENSe:]CDS", {{ParamSpec::Type::Boolean, "CDS", 0, 1, {}, false}});
+        add("[SENSe:]SWEep:POINts", {{ParamDef::Type::Count, "points", 2, 401, {}, false}});
+        add("[SENSe:]ADC:WAIT", {{ParamDef::Type::Milliseconds, "wait", 0, 250, {}, false}});
+        add("[SENSe:]MODE", {{ParamDef::Type::Choice, "mode", 0, 0, {"TRANsmission", "REFLection"}, false}});
+        add("[SENSe:]CDS", {{ParamDef::Type::Boolean, "CDS", 0, 1, {}, false}});
         add("MMEMory:STORe:DATA",
-            {{ParamSpec::Type::String, "name", 0, 0, {}, false}, {ParamSpec::Type::String, "comment", 0, 0, {}, true}});
+            {{ParamDef::Type::String, "name", 0, 0, {}, false}, {ParamDef::Type::String, "comment", 0, 0, {}, true}});
     }
 
-    void add(const std::string& pattern, std::vector<ParamSpec> params = {})
+    void add(const std::string& pattern, std::vector<ParamDef> params = {})
     {
         table.add(pattern, std::move(params), "", "", [](CommandCall&) {});
     }
@@ -46,7 +46,7 @@ protected:
                 out.push_back("error");
                 return out;
             }
-            out.push_back(found->spec->pattern);
+            out.push_back(found->def->pattern);
             path = found->path;
         }
         return out;
@@ -59,7 +59,7 @@ protected:
         const auto found = table.find(u, {}, error);
         if (!found)
             return std::nullopt;
-        return table.bind(*found->spec, u, error);
+        return table.bind(*found->def, u, error);
     }
 
     CommandTable table;

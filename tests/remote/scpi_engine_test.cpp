@@ -27,7 +27,7 @@ protected:
             engine.receiveLine(1, script.front());
             script.pop_front();
         };
-        table.add("SET", {{ParamSpec::Type::Count, "value", 0, 100, {}, false}}, "", "",
+        table.add("SET", {{ParamDef::Type::Count, "value", 0, 100, {}, false}}, "", "",
                   [this](CommandCall& c) { value = static_cast<int>(c.arg(0).number); });
         table.add("SET?", {}, "", "", [this](CommandCall& c) { c.answer(std::to_string(value)); });
         table.add("FAIL?", {}, "", "", [](CommandCall& c) { c.fail(scpi::ExecutionError, "no"); });
