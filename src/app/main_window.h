@@ -26,6 +26,7 @@
 
 namespace orbilan::display {
 class Canvas;
+struct MarkerTrace;
 }
 namespace orbilan::instrument {
 class Instrument;
@@ -297,6 +298,11 @@ private:
     // the new one, and at the last point keeps the trace and its scale for
     // the next sweep to erase.
     void plotTracePoint(int axis, int i, std::int32_t x, double y);
+    // Limits point i of a trace and its predecessor in place, as drawing them
+    // as one step needs.
+    static void limitStep(TraceArray& values, int i);
+    // The traces the marker dots sit on, with their scales.
+    std::vector<display::MarkerTrace> markerTraces();
     bool markersShown();
     // Removes the dots and closes the marker panel.
     void closeMarkerPanel();
