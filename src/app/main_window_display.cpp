@@ -256,8 +256,28 @@ Complex MainWindow::plottedPair(Complex pair)
 
 // -------------------------------------------------------- display types
 
+void MainWindow::showDisplayNames()
+{
+    const std::vector<std::string> entries = display::SplitList(display::DisplayList(cal.MeasMode));
+    const int position = disp.DisplayCode - cal.MeasMode * 10;
+    if (position < 0 || position >= static_cast<int>(entries.size()))
+        return;
+    const std::string& t = entries[static_cast<std::size_t>(position)];
+    const auto comma = t.find(',');
+    const std::string y1Name = t.substr(0, comma);
+    const std::string y2Name = comma == std::string::npos ? std::string() : t.substr(comma + 1);
+    c("DisplayLabel").setCaption(!t.empty() && t.back() == ',' ? t.substr(0, t.size() - 1) : t);
+    c("Y1Label").setCaption(y1Name);
+    c("Y2Label").setCaption(y2Name);
+    c("PlotOption", 0).setCaption(y1Name);
+    c("PlotOption", 1).setCaption(y2Name);
+}
+
 void MainWindow::DisplayButton_Click()
 {
+    // The stored trace holds the quantities of the display being left, and
+    // its button goes out of reach below: take it off while it can be.
+    MemoryDisplayOff();
     markeroff();
     c("DisplayMemory").setVisible(false);
     c("SaveDataButton").setVisible(false);
@@ -639,6 +659,7 @@ void MainWindow::ClearPlot()
     disp.Y2Fresh = true;
     disp.Y1Drawn = 0;
     disp.Y2Drawn = 0;
+    storedOnScreen_ = false;
 }
 
 void MainWindow::PlotPoint(Complex pair)
@@ -787,6 +808,7 @@ void MainWindow::DrawStoredTrace()
     const int n = std::min<int>(settings.SweepPoints, LastPoint);
     if (n < 1)
         return;
+    storedOnScreen_ = !storedOnScreen_;
     // The stored values are limited in place, as the live traces are.
     auto limitAll = [n](TraceArray& values) {
         for (int j = 1; j <= n; ++j)
@@ -866,8 +888,12 @@ void MainWindow::PlotOption_Click(int index)
     disp.PlotSelection = static_cast<std::int16_t>(index + 1);
     c("Ycolour", 1).setVisible(disp.PlotSelection != 2);
     c("Ycolour", 2).setVisible(disp.PlotSelection != 1);
-    if (!sweep.SingleFreqMode)
+    if (!sweep.SingleFreqMode) {
         RedrawTraces();
+        // The overlay the button says is shown comes back with the new selection.
+        if (c("DisplayMemory").caption() == "Hide")
+            showStoredTrace(true);
+    }
 }
 
 void MainWindow::ClearButton_Click()
@@ -1063,12 +1089,9 @@ void MainWindow::ScaleControl_Click()
     const int code = disp.DisplayCode;
     if (code == display::CodeSmith)
         return;
-    const bool markersOn = markersShown();
-    const bool storedShown = c("DisplayMemory").caption() == "Hide";
-    if (markersOn)
+    if (markersShown())
         UpdateMarkers();
-    if (storedShown)
-        DrawStoredTrace();
+    showStoredTrace(false);
     disp.Y1ClickHistory = 0;
     disp.Y2ClickHistory = 0;
 
@@ -1112,7 +1135,7 @@ void MainWindow::ScaleControl_Click()
     if (markersShown())
         UpdateMarkers();
     if (c("DisplayMemory").caption() == "Hide")
-        DrawStoredTrace();
+        showStoredTrace(true);
 }
 
 // ------------------------------------------------- single-frequency display

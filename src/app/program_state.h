@@ -42,6 +42,11 @@ struct SweepState {
         std::int16_t AdcWaitMs = 0, AdcAverages = 0;
         bool CdsOn = false;
         bool SweepDefined = false;
+        // A kind chosen in the panel takes effect at once (Single Freq
+        // switches the display over); Cancel puts the kind back.
+        std::int32_t SweepKind = 0;
+        bool SingleFreqMode = false;
+        std::int16_t SavedPoints = 0;
     } snapshot;
 
     bool StopSweep = true;
