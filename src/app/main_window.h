@@ -63,6 +63,8 @@ public:
     ManualForm& manualForm() { return *manual_; }
     const ui::StateRegistry& state() const { return registry_; }
     ui::Platform& platform() { return platform_; }
+    // The user's decimal separator, as the window's captions write numbers.
+    char decimalSeparator() const { return platform_.decimalSeparator(); }
     const ProgramOptions& options() const { return options_; }
     const display::Canvas& plotCanvas() const { return *screen_; }
     const display::Canvas& progressCanvas() const { return *sweepLine_; }
