@@ -61,18 +61,30 @@ void DrawGraticuleCaptions(Surface& surface, const GridCaptions& captions)
     const char sep = captions.decimalSeparator;
     const std::vector<std::string> frequencies =
         DivisionTexts(captions.leftHz / 1e6, captions.rightHz / 1e6, XDivisions, sep);
+    // The ends first: where a narrow view has no room for every caption, it
+    // keeps those it was given first.
+    auto inOrder = [](std::size_t n) {
+        std::vector<std::size_t> order;
+        if (n > 0)
+            order.push_back(0);
+        if (n > 1)
+            order.push_back(n - 1);
+        for (std::size_t k = 1; k + 1 < n; ++k)
+            order.push_back(k);
+        return order;
+    };
     surface.setPenColour(captions.colour);
-    for (std::size_t k = 0; k < frequencies.size(); ++k) {
+    for (std::size_t k : inOrder(frequencies.size())) {
         const bool last = k + 1 == frequencies.size();
         surface.text(static_cast<double>(k), YDivisions, frequencies[k] + (last ? " MHz" : ""), TextAnchor::Below);
     }
     auto axis = [&](const AxisCaptions& a, double x, TextAnchor valueAnchor, TextAnchor unitsAnchor) {
         surface.setPenColour(a.colour);
-        const std::vector<std::string> values = DivisionTexts(a.top, a.bottom, YDivisions, sep);
-        for (std::size_t k = 0; k < values.size(); ++k)
-            surface.text(x, static_cast<double>(k), values[k], valueAnchor);
         if (!a.units.empty())
             surface.text(x, 0, a.units, unitsAnchor);
+        const std::vector<std::string> values = DivisionTexts(a.top, a.bottom, YDivisions, sep);
+        for (std::size_t k : inOrder(values.size()))
+            surface.text(x, static_cast<double>(k), values[k], valueAnchor);
     };
     if (captions.y1)
         axis(*captions.y1, 0, TextAnchor::LeftOf, TextAnchor::AboveLeft);

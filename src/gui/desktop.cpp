@@ -1,17 +1,27 @@
 #include "gui/desktop.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QPainter>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QScrollArea>
-#include <QShortcut>
+#include <QAction>
+#include <QMenu>
+#include <QStatusBar>
 
 #include "app/manual_form.h"
+#include "app/plot_scene.h"
+#include "app/user_input.h"
 #include "display/canvas.h"
 #include "gui/form_binder.h"
 #include "gui/bench_window.h"
 #include "gui/form_layout.h"
+#include "gui/help_window.h"
+#include "gui/menu_bar.h"
+#include "gui/plot_view.h"
+#include "gui/qt_text.h"
 
 namespace orbilan::gui {
 
@@ -24,11 +34,11 @@ FormWindow::FormWindow(Desktop& desktop, bool mainWindow)
 {
     setObjectName(mainWindow ? QStringLiteral("MainWindow") : QStringLiteral("ManualForm"));
     form_->setObjectName(mainWindow ? QStringLiteral("MainWindowForm") : QStringLiteral("ManualFormForm"));
-    // The form has a fixed design size; a smaller screen scrolls it.
+    // The form fills the window and spreads its controls; only a window
+    // smaller than the form's smallest size scrolls it.
     auto* scroll = new QScrollArea(this);
     scroll->setWidget(form_);
-    scroll->setWidgetResizable(false);
-    scroll->setAlignment(Qt::AlignCenter);
+    scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     setCentralWidget(scroll);
 }
@@ -74,11 +84,23 @@ Desktop::Desktop(app::ProgramOptions options, ui::Platform* dialogStandIn)
             return &model.barCanvas(2);
         return nullptr;
     };
+    auto pictures = [this, &model](const std::string& name, QWidget* host) -> QWidget* {
+        if (name != "Screen1")
+            return nullptr;
+        plot_ = new PlotView(model, host);
+        connect(plot_, &PlotView::hoverChanged, main_, [this](const QString& text) {
+            if (text.isEmpty())
+                main_->statusBar()->clearMessage();
+            else
+                main_->statusBar()->showMessage(text);
+        });
+        return plot_;
+    };
     mainBinder_ = std::make_unique<FormBinder>(model, model.controls(), mainWindowLayout(), queue_, main_->form(),
-                                               canvases);
+                                               canvases, pictures);
     manualBinder_ = std::make_unique<FormBinder>(model, model.manualForm().controls(), manualFormLayout(), queue_,
                                                  manual_->form(), nullptr);
-    mainBinder_->onWindowTitle = [this](const QString& title) { main_->setWindowTitle(title); };
+    mainBinder_->onWindowTitle = [this](const QString& title) { main_->setWindowTitle(WindowTitle(title)); };
     manualBinder_->onWindowTitle = [this](const QString& title) { manual_->setWindowTitle(title); };
     manualBinder_->onWindowVisible = [this](bool visible) {
         if (visible) {
@@ -92,7 +114,16 @@ Desktop::Desktop(app::ProgramOptions options, ui::Platform* dialogStandIn)
     mainBinder_->build();
     manualBinder_->build();
     manual_->adjustSize();
+    main_->statusBar()->setObjectName(QStringLiteral("statusBar"));
+    buildMenus();
 
+    platform_.shownPlot = [this] {
+        return plot_ && plot_->isVisible() ? plot_->render(plot_->size(), plot_->devicePixelRatioF()) : QImage();
+    };
+    platform_.printPlot = [this](QPainter& painter, const QRectF& box) {
+        if (plot_)
+            plot_->renderForPrint(painter, box);
+    };
     platform_.beforeEvents = [this] { refresh(); };
     platform_.onEndProgram = [this] { programEnded(); };
     queue_.afterAction = [this] { refresh(); };
@@ -103,17 +134,135 @@ Desktop::Desktop(app::ProgramOptions options, ui::Platform* dialogStandIn)
     if (model_->options().simulate) {
         model_->onCalibrationFinished = [] { simulatorCalibrationDone(); };
         bench_ = new BenchWindow(platform_);
-        // A closed bench only hides; Ctrl+B in the main window brings it back.
-        auto* showBench = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), main_);
-        connect(showBench, &QShortcut::activated, this, [this] {
-            if (!bench_)
-                return;
-            bench_->show();
-            bench_->raise();
-            bench_->activateWindow();
-        });
+        // A closed bench only hides; Tools > Simulator Bench (Ctrl+B) brings it back.
+        menus_->addDesktopEntry(QStringLiteral("&Tools"), QStringLiteral("Simulator &Bench"),
+                                QKeySequence(Qt::CTRL | Qt::Key_B), [this] { showBench(); });
     }
 #endif
+}
+
+void Desktop::buildMenus()
+{
+    menus_ = new MenuBar(*main_, *model_, *mainBinder_);
+    // The plot as an image with what it shows written under it; a second
+    // way of copying, available whenever Copy is.
+    auto copyEnabled = [this] { return app::UserInput(*model_).refusal("SendToClipboard").empty(); };
+    QAction* annotated = menus_->addDesktopEntry(QStringLiteral("&File"), QStringLiteral("Copy Plot with &Settings"),
+                                                 QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C),
+                                                 [this] { copyAnnotated(); }, copyEnabled);
+    annotated->setObjectName(QStringLiteral("action_copyAnnotated"));
+    // Before Quit.
+    QMenu* file = menus_->menu(QStringLiteral("&File"));
+    file->removeAction(annotated);
+    if (QAction* copy = menus_->action("SendToClipboard")) {
+        const QList<QAction*> actions = file->actions();
+        const qsizetype at = actions.indexOf(copy);
+        file->insertAction(at + 1 < actions.size() ? actions[at + 1] : nullptr, annotated);
+    }
+    QAction* help = menus_->addDesktopEntry(QStringLiteral("&Help"), QStringLiteral("Orbilan &Help"),
+                                            QKeySequence(QKeySequence::HelpContents), [this] { showHelp(); });
+    help->setObjectName(QStringLiteral("action_help"));
+    QMenu* helpMenu = menus_->menu(QStringLiteral("&Help"));
+    helpMenu->removeAction(help);
+    helpMenu->insertAction(helpMenu->actions().isEmpty() ? nullptr : helpMenu->actions().first(), help);
+}
+
+void Desktop::showBench()
+{
+    if (!bench_)
+        return;
+    bench_->show();
+    bench_->raise();
+    bench_->activateWindow();
+}
+
+void Desktop::showHelp()
+{
+    if (!help_)
+        help_ = new HelpWindow(main_);
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+}
+
+QImage Desktop::annotatedPlot()
+{
+    if (!plot_)
+        return {};
+    const app::MainWindow& m = *model_;
+    auto caption = [&m](const char* name, int index = -1) {
+        const ui::Control* c = m.controls().find(name, index);
+        return c ? qs(c->caption()) : QString();
+    };
+    auto shown = [&m](const char* name) {
+        const ui::Control* c = m.controls().find(name);
+        return c && c->reachable();
+    };
+    QStringList lines;
+    const ui::DateTimeText now = platform_.now();
+    lines << caption("TitleLabel") + QStringLiteral("   ") + qs(now.date) + QStringLiteral("  ") + qs(now.time);
+    lines << QStringLiteral("Display: ") + caption("DisplayLabel") + QStringLiteral("   ") + caption("CalLabel");
+    QString sweep = QStringLiteral("Sweep: ") + caption("FreqLeft") + QStringLiteral(" to ") + caption("FreqRight")
+                    + QStringLiteral(" MHz, ") + QString::number(m.settings.SweepPoints) + QStringLiteral(" points");
+    if (shown("TellSteps"))
+        sweep += QStringLiteral(" (") + caption("TellSteps").trimmed() + QLatin1Char(')');
+    lines << sweep;
+    lines << QStringLiteral("ADC %1, mode %2, settling %3 ms, %4 per point, CDS %5, sweep time %6 s")
+                 .arg(m.settings.AdcType)
+                 .arg(m.settings.AdcMode)
+                 .arg(m.settings.AdcWaitMs)
+                 .arg(m.settings.AdcAverages == 1 ? QStringLiteral("1 reading")
+                                                  : QStringLiteral("%1 readings").arg(m.settings.AdcAverages))
+                 .arg(m.sweep.CdsOn ? QStringLiteral("on") : QStringLiteral("off"))
+                 .arg(caption("TimeEstimate"));
+    const display::PlotScene scene = app::PlotSceneOf(m);
+    if (scene.markersShown)
+        for (const display::ReadoutLine& line : scene.readout)
+            lines << QStringLiteral("Marker ") + qs(line.text);
+
+    const QSize plotSize = plot_->size();
+    const qreal ratio = plot_->devicePixelRatioF();
+    const QFontMetrics metrics(plot_->font());
+    const int pad = 8;
+    const int textHeight = pad * 2 + metrics.lineSpacing() * static_cast<int>(lines.size());
+    int width = plotSize.width();
+    for (const QString& line : lines)
+        width = std::max(width, metrics.horizontalAdvance(line) + 2 * pad);
+    QImage image(QSize(width, plotSize.height() + textHeight) * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.drawImage(QPointF(0, 0), plot_->render(plotSize, ratio));
+    painter.setFont(plot_->font());
+    painter.setPen(Qt::black);
+    int y = plotSize.height() + pad;
+    for (const QString& line : lines) {
+        painter.drawText(QRect(pad, y, width - 2 * pad, metrics.lineSpacing()), Qt::AlignLeft | Qt::AlignVCenter,
+                         line);
+        y += metrics.lineSpacing();
+    }
+    return image;
+}
+
+void Desktop::copyAnnotated()
+{
+    if (!app::UserInput(*model_).refusal("SendToClipboard").empty())
+        return;
+    const QImage image = annotatedPlot();
+    if (image.isNull())
+        return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setImage(image);
+}
+
+QString WindowTitle(const QString& caption)
+{
+    if (caption.trimmed().isEmpty())
+        return QStringLiteral("Orbilan");
+    if (caption.contains(QLatin1String("Orbilan")))
+        return caption;
+    return caption + QStringLiteral(" - Orbilan");
 }
 
 Desktop::~Desktop()
@@ -148,6 +297,8 @@ void Desktop::refresh()
 {
     if (mainBinder_)
         mainBinder_->refresh();
+    if (menus_)
+        menus_->update();
     if (manualBinder_)
         manualBinder_->refresh();
 }

@@ -192,7 +192,10 @@ void QtPlatform::setClipboardImage(const ui::Image& image)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setImage(toQImage(image));
+    // The window shows the plot drawn afresh at its own size: that is what
+    // the user copies, not the program's raster of it.
+    QImage shown = shownPlot ? shownPlot() : QImage();
+    clipboard->setImage(shown.isNull() ? toQImage(image) : shown);
 }
 
 bool QtPlatform::printPage(const ui::PrintPage& page)
@@ -211,7 +214,7 @@ bool QtPlatform::printPage(const ui::PrintPage& page)
     dialog.setObjectName(QStringLiteral("orbilanPrintDialog"));
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    return printPageOn(printer, page);
+    return printPageOn(printer, page, printPlot);
 }
 
 void QtPlatform::endProgram()

@@ -6,10 +6,12 @@
 #include <functional>
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
+#include "gui/page_renderer.h"
 #include "ui/platform.h"
 
 namespace orbilan::gui {
@@ -40,6 +42,10 @@ public:
     std::function<void()> beforeEvents;
     // The program has ended: close the windows and leave the event loop.
     std::function<void()> onEndProgram;
+    // The plot as the window shows it, for Copy in place of the model's
+    // raster; and the plot drawn at the printer's resolution for Print.
+    std::function<QImage()> shownPlot;
+    PlotPainter printPlot;
 
     ui::MsgResult messageBox(const std::string& text, ui::MsgButtons buttons, ui::MsgIcon icon,
                              const std::string& title) override;

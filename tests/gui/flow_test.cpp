@@ -11,10 +11,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QAction>
 
 #include "app/manual_form.h"
 #include "display/canvas.h"
 #include "gui/bench_window.h"
+#include "gui/plot_view.h"
 #include "sim/kesp_sim.h"
 
 namespace orbilan::test {
@@ -81,15 +83,15 @@ TEST_F(DesktopFlow, CalibratesMeasuresAndReadsTheDevice)
         EXPECT_NEAR(model().cal.PointData[i].re, 100, 1.0) << "point " << i;
         EXPECT_NEAR(model().cal.PointData[i].im, 0, 1.0) << "point " << i;
     }
-    // The trace is on the screen the widget shows.
-    const display::Canvas& screen = model().plotCanvas();
+    // The trace is on the plot the window shows.
     const QImage shown = widget("Screen1")->grab().toImage();
     int yellow = 0;
-    for (int y = 0; y < screen.height(); ++y)
-        for (int x = 0; x < screen.width(); ++x)
-            if ((shown.pixel(x, y) & 0xFFFFFF) == screen.pixel(x, y) && screen.pixel(x, y) == 0xFFFF00)
-                ++yellow;
-    EXPECT_GT(yellow, 100);
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const QColor c = shown.pixelColor(x, y);
+            yellow += c.red() > 200 && c.green() > 200 && c.blue() < 80;
+        }
+    EXPECT_GT(yellow, 200);
 
     // Display types through the chooser.
     click("DisplayButton");
@@ -192,11 +194,37 @@ TEST_F(DesktopFlow, PrintsAnAnnotatedPageAndCopiesThePlot)
     EXPECT_EQ(image->image.width, 400);
     EXPECT_EQ(image->image.height, 320);
 
+    // Copy: the plot as the window shows it, at its size.
     QGuiApplication::clipboard()->clear();
     click("SendToClipboard");
     const QImage copied = QGuiApplication::clipboard()->image();
-    EXPECT_EQ(copied.size(), QSize(400, 320));
-    EXPECT_EQ(copied.pixel(0, 0) & 0xFFFFFF, model().plotCanvas().pixel(0, 0));
+    gui::PlotView* view = desktop->plotView();
+    EXPECT_EQ(copied.size(), view->size() * view->devicePixelRatioF());
+    EXPECT_EQ(copied, view->render(view->size(), view->devicePixelRatioF()).convertToFormat(copied.format()));
+
+    // The annotated copy: the same plot, the sweep and the markers under it.
+    click("MarkerOn");
+    QAction* annotated = desktop->mainWindow().findChild<QAction*>("action_copyAnnotated");
+    ASSERT_NE(annotated, nullptr);
+    desktop->refresh();
+    ASSERT_TRUE(annotated->isEnabled());
+    QGuiApplication::clipboard()->clear();
+    annotated->trigger();
+    const QImage withText = QGuiApplication::clipboard()->image();
+    EXPECT_GE(withText.width(), copied.width());
+    EXPECT_GT(withText.height(), copied.height() + 60);
+    EXPECT_EQ(withText.copy(0, 0, copied.width(), copied.height()).convertToFormat(QImage::Format_RGB32),
+              view->render(view->size(), view->devicePixelRatioF()).convertToFormat(QImage::Format_RGB32));
+    // Below the plot, dark text on white.
+    int ink = 0;
+    for (int y = copied.height(); y < withText.height(); ++y)
+        for (int x = 0; x < withText.width(); ++x)
+            ink += qGray(withText.pixel(x, y)) < 100;
+    EXPECT_GT(ink, 500);
+    // While the sweep panel is open there is nothing to copy.
+    click("SetSweepButton");
+    desktop->refresh();
+    EXPECT_FALSE(annotated->isEnabled());
 }
 
 TEST_F(DesktopFlow, TheManualWindowSetsTheSynthesisersByHand)
