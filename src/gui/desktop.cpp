@@ -6,9 +6,11 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSettings>
 #include <QScrollArea>
 #include <QAction>
 #include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 
 #include "app/manual_form.h"
@@ -58,6 +60,17 @@ void FormWindow::closeEvent(QCloseEvent* event)
 Desktop::Desktop(app::ProgramOptions options, ui::Platform* dialogStandIn)
 {
     platform_.setQueue(&queue_);
+    // The folders the file dialogs last opened, per kind of file.
+    {
+        QSettings settings;
+        settings.beginGroup(QStringLiteral("folders"));
+        for (const QString& kind : settings.childKeys())
+            platform_.setLastFolder(kind, settings.value(kind).toString());
+    }
+    platform_.onFolderChosen = [](const QString& kind, const QString& folder) {
+        QSettings settings;
+        settings.setValue(QStringLiteral("folders/") + kind, folder);
+    };
     platform_.setDialogStandIn(dialogStandIn);
     ui::Platform* modelPlatform = &platform_;
 #ifdef ORBILAN_HAVE_SIM
@@ -267,6 +280,8 @@ QString WindowTitle(const QString& caption)
 
 Desktop::~Desktop()
 {
+    if (!ended_)
+        saveSettings();
     repaint_.stop();
     mainBinder_.reset();
     manualBinder_.reset();
@@ -278,19 +293,45 @@ Desktop::~Desktop()
 
 void Desktop::start()
 {
-    // Fits the design size, or the screen when that is smaller.
-    QSize size = main_->form()->size() + QSize(4, 4);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableSize() - QSize(16, 48));
-    main_->resize(size);
+    QSettings settings;
+    const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                          : QRect(0, 0, 1366, 768);
+    // The bench stands beside the main window: the main window leaves it
+    // room where the screen has some.
+    const int benchWidth = bench_ ? bench_->sizeHint().width() + 16 : 0;
+    // The form at its smallest with the menus and the status line: smaller,
+    // the form would scroll.
+    const QSize smallest = mainWindowLayout().size()
+                           + QSize(0, main_->menuBar()->sizeHint().height() + main_->statusBar()->sizeHint().height());
+    const bool restored = main_->restoreGeometry(settings.value(QStringLiteral("window/geometry")).toByteArray());
+    if (!restored) {
+        const int frameHeight = 32; // the window manager's title bar
+        QSize size(1400, 860);
+        size = size.boundedTo(QSize(screen.width() - 16 - benchWidth, screen.height() - frameHeight - 8));
+        main_->resize(size.expandedTo(smallest).boundedTo(QSize(screen.width() - 8, screen.height() - frameHeight)));
+        main_->move(screen.topLeft() + QPoint(4, 4));
+    }
     main_->show();
     if (bench_) {
-        bench_->show();
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            bench_->move(screen->availableGeometry().right() - bench_->frameGeometry().width() - 8,
-                         screen->availableGeometry().top() + 8);
+        const QRect mainFrame = main_->frameGeometry();
+        const int x = mainFrame.right() + 8;
+        if (x + bench_->sizeHint().width() <= screen.right()) {
+            bench_->move(x, mainFrame.top());
+            bench_->show();
+        }
+        // Otherwise there is no room beside it: Tools > Simulator Bench
+        // (Ctrl+B) brings the bench up when it is wanted.
     }
     queue_.post([this] { model_->deliver([this] { model_->Form_Load(); }); });
+}
+
+void Desktop::saveSettings()
+{
+    if (!main_)
+        return;
+    QSettings settings;
+    if (main_->isVisible())
+        settings.setValue(QStringLiteral("window/geometry"), main_->saveGeometry());
 }
 
 void Desktop::refresh()
@@ -324,6 +365,7 @@ void Desktop::closeRequested(bool mainWindow)
 
 void Desktop::programEnded()
 {
+    saveSettings();
     ended_ = true;
     if (bench_)
         bench_->close();

@@ -78,6 +78,8 @@ private:
     friend class FormWindow;
     void closeRequested(bool mainWindow);
     void buildMenus();
+    // The window's place and size, kept for the next run.
+    void saveSettings();
     void programEnded();
 
     QtPlatform platform_;

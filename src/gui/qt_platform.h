@@ -6,6 +6,7 @@
 #include <functional>
 
 #include <QElapsedTimer>
+#include <QMap>
 #include <QImage>
 #include <QPointer>
 #include <QString>
@@ -17,6 +18,9 @@
 namespace orbilan::gui {
 
 class ActionQueue;
+
+// A message box title that names more than the program: said again in the box.
+bool TitleSaysMore(const std::string& title);
 
 class QtPlatform : public ui::Platform {
 public:
@@ -33,9 +37,16 @@ public:
     // simulated instrument may be hurried; a real one needs its settling time.
     void setSleepScale(double scale) { sleepScale_ = scale < 0 ? 0 : scale; }
     double sleepScale() const { return sleepScale_; }
-    // Where the next file dialog opens; it follows the user's last choice.
+    // Where the next file dialog opens; it follows the user's last choice,
+    // kept apart per kind of file (calibrations, data ...): the kind is the
+    // first extension of the dialog's filter, "cal" or "csv".
     const QString& lastFolder() const { return lastFolder_; }
     void setLastFolder(const QString& folder) { lastFolder_ = folder; }
+    QString lastFolder(const QString& kind) const { return folders_.value(kind, lastFolder_); }
+    void setLastFolder(const QString& kind, const QString& folder) { folders_[kind] = folder; }
+    static QString fileKind(const std::string& filter);
+    // A folder was chosen in a file dialog (the front end remembers it).
+    std::function<void(const QString& kind, const QString& folder)> onFolderChosen;
 
     // Run before pending events are processed (the front end asks the plot
     // views whether their canvas changed).
@@ -68,6 +79,7 @@ private:
     ui::Platform* standIn_ = nullptr;
     double sleepScale_ = 1.0;
     QString lastFolder_;
+    QMap<QString, QString> folders_;
     QElapsedTimer sinceRepaint_;
 };
 

@@ -329,16 +329,34 @@ TEST_F(DesktopFlow, TheBenchConnectsWhatTheUserChooses)
     ASSERT_NE(bench, nullptr);
     EXPECT_TRUE(bench->connectDevice("refl:R=50"));
     EXPECT_EQ(std::string(kesp_sim_connected_dut()), "refl:R=50");
+    // A device the simulator refuses: a message says why, the bench keeps
+    // saying so, and "Now connected" names what really is connected.
+    answers.clearDialogs();
     EXPECT_FALSE(bench->connectDevice("resistor please"));
     EXPECT_EQ(std::string(kesp_sim_connected_dut()), "refl:R=50");
-    auto* status = bench->findChild<QLabel*>("connectedStatus");
-    ASSERT_NE(status, nullptr);
-    EXPECT_TRUE(status->text().startsWith("Not connected: ")) << status->text().toStdString();
+    ASSERT_EQ(answers.dialogs().size(), 1u);
+    EXPECT_EQ(answers.dialogs()[0].title, "Simulator bench");
+    EXPECT_EQ(answers.dialogs()[0].text.rfind("\"resistor please\" could not be connected:\r", 0), 0u);
+    EXPECT_NE(answers.dialogs()[0].text.find("Still connected: refl:R=50"), std::string::npos);
+    EXPECT_EQ(bench->statusText(), "Now connected: refl:R=50");
+    EXPECT_TRUE(bench->refusalText().startsWith("Not connected: resistor please")) << bench->refusalText().toStdString();
+    QTest::qWait(300); // the bench looks at the simulator again: the refusal stays
+    EXPECT_EQ(bench->statusText(), "Now connected: refl:R=50");
+    EXPECT_FALSE(bench->refusalText().isEmpty());
+    // A file that is no Touchstone file.
+    const std::string notTouchstone = dir.write("notes.s1p", "these are my notes\n").string();
+    answers.clearDialogs();
+    EXPECT_FALSE(bench->connectDevice(QString::fromStdString(notTouchstone)));
+    ASSERT_EQ(answers.dialogs().size(), 1u);
+    EXPECT_NE(answers.dialogs()[0].text.find("notes.s1p"), std::string::npos);
+    EXPECT_EQ(std::string(kesp_sim_connected_dut()), "refl:R=50");
 
     // The standards by their buttons.
     qobject_cast<QAbstractButton*>(bench->findChild<QWidget*>("device_1"))->click();
     qobject_cast<QAbstractButton*>(bench->findChild<QWidget*>("connectButton"))->click();
     EXPECT_EQ(std::string(kesp_sim_connected_dut()), "short");
+    EXPECT_EQ(bench->statusText(), "Now connected: short");
+    EXPECT_TRUE(bench->refusalText().isEmpty());
 
     bench->setFastTiming(false);
     EXPECT_EQ(desktop->platform().sleepScale(), 1.0);
