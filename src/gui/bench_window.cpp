@@ -97,9 +97,10 @@ BenchWindow::BenchWindow(QtPlatform& platform, QWidget* parent) : QWidget(parent
 
     auto* behaviour = new QGroupBox(QStringLiteral("Simulation"), this);
     auto* b = new QVBoxLayout(behaviour);
-    follow_ = new QCheckBox(QStringLiteral("Connect the standard each calibration prompt asks for"), behaviour);
+    follow_ = new QCheckBox(QStringLiteral("Follow the calibration prompts"), behaviour);
     follow_->setObjectName(QStringLiteral("autoFollow"));
-    follow_->setToolTip(QStringLiteral("When off, choose the standard above before answering each prompt"));
+    follow_->setToolTip(QStringLiteral("Connect the standard each calibration prompt asks for.\n"
+                                       "When off, choose the standard above before answering each prompt."));
     b->addWidget(follow_);
     auto* timing = new QHBoxLayout;
     timing->addWidget(new QLabel(QStringLiteral("Timing:"), behaviour));

@@ -142,6 +142,21 @@ void FormBinder::build()
     for (ui::Control* control : all)
         bind(*control);
     boundCount_ = all.size();
+    // Frames lie beneath the controls, and a frame beneath the smaller ones
+    // it shares its place with (the plot options over the plot's frame).
+    std::vector<Bound*> frames;
+    for (auto& [key, b] : bound_)
+        if (b.widget && b.control->kind() == ControlKind::Frame)
+            frames.push_back(&b);
+    std::stable_sort(frames.begin(), frames.end(), [](const Bound* x, const Bound* y) {
+        return x->rect.width() * x->rect.height() < y->rect.width() * y->rect.height();
+    });
+    for (Bound* b : frames)
+        b->widget->lower();
+    // What is shown in place of another stays on top of it.
+    for (Bound* b : frames)
+        if (b->placement && b->placement->overlay && !b->widget->isHidden())
+            b->widget->raise();
     updateReach();
 }
 

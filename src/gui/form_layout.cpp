@@ -42,7 +42,7 @@ void anchor(std::map<std::string, Placement>& t, std::initializer_list<std::stri
         t.at(key).anchors = anchors;
 }
 
-// The main window at its smallest, 906 x 430, which a 1366 x 768 screen
+// The main window at its smallest, 900 x 430, which a 1366 x 768 screen
 // holds with menus and title bar even at a scale of 1.5: the mode,
 // calibration and display-type column on the left; the plot with its scale
 // buttons and frequency captions in the middle, taking all the room the
@@ -80,21 +80,21 @@ std::map<std::string, Placement> mainTable()
     t["GDwindowButton"] = at(4, 394, 150, 26);
 
     // ---- plot, scales and frequency axis: the middle, growing both ways
-    t["DisplayFrame"] = at(158, 4, 416, 422);
+    t["DisplayFrame"] = at(158, 4, 410, 422);
     t["DisplayFrame"].anchors = Stretch;
     t["Ycolour(1)"] = at(166, 10, 12, 12, A::Left, L::Swatch);
     t["Y1Label"] = at(182, 6, 60, 18, A::Left, L::Heading);
-    t["TitleLabel"] = at(246, 6, 244, 18, A::Centre, L::Heading);
+    t["TitleLabel"] = at(246, 6, 238, 18, A::Centre, L::Heading);
     t["TitleLabel"].anchors = AnchorLeft | AnchorRight | AnchorTop;
-    t["Ycolour(2)"] = at(494, 10, 12, 12, A::Left, L::Swatch);
-    t["Y2Label"] = at(510, 6, 58, 18, A::Right, L::Heading);
+    t["Ycolour(2)"] = at(488, 10, 12, 12, A::Left, L::Swatch);
+    t["Y2Label"] = at(504, 6, 58, 18, A::Right, L::Heading);
     anchor(t, {"Ycolour(2)", "Y2Label"}, Right);
-    t["Screen1"] = at(160, 26, 412, 312);
+    t["Screen1"] = at(160, 26, 406, 312);
     t["Screen1"].anchors = Stretch;
     // The scale buttons lie over the plot view's side margins, at the top,
     // the middle and the bottom line of the grid.
     for (int axis = 1; axis <= 2; ++axis) {
-        const int x = axis == 1 ? 164 : 512;
+        const int x = axis == 1 ? 164 : 506;
         const unsigned side = axis == 1 ? AnchorLeft : AnchorRight;
         const std::string y = "Y" + std::to_string(axis);
         t[y + "Hi"] = at(x, 44, 56, 24);
@@ -108,43 +108,43 @@ std::map<std::string, Placement> mainTable()
         anchor(t, {y + "Scale", y + "ScaleCombo", y + "div"}, side);
         anchor(t, {y + "Lo", y + "LoCombo"}, side | AnchorBottom);
     }
-    t["SweepLine"] = at(266, 340, 200, 3);
+    t["SweepLine"] = at(266, 340, 194, 3);
     t["FreqLeft"] = at(266, 345, 70, 16, A::Left);
-    t["FreqMid"] = at(336, 345, 60, 16, A::Centre);
-    t["FreqRight"] = at(396, 345, 70, 16, A::Right);
-    t["FreqUnits"] = at(266, 361, 200, 16, A::Centre);
-    t["TellSteps"] = at(166, 377, 400, 16, A::Centre);
+    t["FreqMid"] = at(333, 345, 60, 16, A::Centre);
+    t["FreqRight"] = at(390, 345, 70, 16, A::Right);
+    t["FreqUnits"] = at(266, 361, 194, 16, A::Centre);
+    t["TellSteps"] = at(166, 377, 394, 16, A::Centre);
     t["plotframe"] = at(162, 395, 230, 28);
     for (int i = 0; i < 3; ++i)
         t[ui::controlKey("PlotOption", i)] = at(168 + i * 74, 400, 72, 20);
-    t["Temp1"] = at(400, 398, 30, 22);
-    t["Temp2"] = at(434, 398, 30, 22);
-    t["FixX0"] = at(476, 398, 92, 22);
+    t["Temp1"] = at(396, 398, 30, 22);
+    t["Temp2"] = at(430, 398, 30, 22);
+    t["FixX0"] = at(470, 398, 92, 22);
     anchor(t, {"SweepLine", "FreqUnits", "TellSteps"}, AnchorLeft | AnchorRight | AnchorBottom);
     anchor(t, {"FreqLeft", "plotframe", "PlotOption(0)", "PlotOption(1)", "PlotOption(2)"}, AnchorLeft | AnchorBottom);
     anchor(t, {"FreqMid", "Temp1", "Temp2"}, AnchorBottom);
     anchor(t, {"FreqRight", "FixX0"}, AnchorRight | AnchorBottom);
 
     // ---- single-frequency panel, over the plot
-    t["SingleDisplayFrame"] = overlay(158, 4, 416, 422, L::Display);
+    t["SingleDisplayFrame"] = overlay(158, 4, 410, 422, L::Display);
     t["SingleDisplayFrame"].anchors = Stretch;
-    t["SingleY1Units"] = at(506, 30, 62, 20, A::Left, L::Display);
+    t["SingleY1Units"] = at(500, 30, 62, 20, A::Left, L::Display);
     t["SingleY1Lo"] = at(164, 56, 62, 20, A::Right, L::Display);
-    t["BargraphY1"] = at(230, 50, 270, 40);
-    t["SingleY1Hi"] = at(506, 56, 62, 20, A::Left, L::Display);
-    t["SingleAlabel"] = at(166, 96, 400, 50, A::Centre, L::DisplayLarge);
-    t["SingleY2Units"] = at(506, 160, 62, 20, A::Left, L::Display);
+    t["BargraphY1"] = at(230, 50, 264, 40);
+    t["SingleY1Hi"] = at(500, 56, 62, 20, A::Left, L::Display);
+    t["SingleAlabel"] = at(166, 96, 394, 50, A::Centre, L::DisplayLarge);
+    t["SingleY2Units"] = at(500, 160, 62, 20, A::Left, L::Display);
     t["SingleY2Lo"] = at(164, 186, 62, 20, A::Right, L::Display);
-    t["BarGraphY2"] = at(230, 180, 270, 40);
-    t["SingleY2Hi"] = at(506, 186, 62, 20, A::Left, L::Display);
-    t["SingleBlabel"] = at(166, 226, 400, 50, A::Centre, L::DisplayLarge);
-    t["SingleFrequencyLabel"] = at(166, 330, 400, 50, A::Centre, L::DisplayLarge);
+    t["BarGraphY2"] = at(230, 180, 264, 40);
+    t["SingleY2Hi"] = at(500, 186, 62, 20, A::Left, L::Display);
+    t["SingleBlabel"] = at(166, 226, 394, 50, A::Centre, L::DisplayLarge);
+    t["SingleFrequencyLabel"] = at(166, 330, 394, 50, A::Centre, L::DisplayLarge);
     anchor(t, {"SingleY1Units", "SingleY1Hi", "SingleY2Units", "SingleY2Hi"}, Right);
     anchor(t, {"BargraphY1", "SingleAlabel", "BarGraphY2", "SingleBlabel"}, AnchorLeft | AnchorRight | AnchorTop);
     anchor(t, {"SingleFrequencyLabel"}, AnchorLeft | AnchorRight | AnchorBottom);
 
     // ---- calibration information, over the lower part of the plot
-    t["CalInfo"] = overlay(162, 196, 408, 226);
+    t["CalInfo"] = overlay(162, 196, 402, 226);
     t["CalInfoHeading(0)"] = at(272, 216, 96, 16, A::Left, L::Heading);
     t["CalInfoHeading(1)"] = at(372, 216, 96, 16, A::Left, L::Heading);
     const char* calColumn[] = {"CalStartC", "CalEndC", "CalStepsC", "ADCWC", "AvgC"};
@@ -168,7 +168,7 @@ std::map<std::string, Placement> mainTable()
         t[sideValues[row]] = at(272, 370 + row * 16, 120, 16);
         calInfo.insert(calInfo.end(), {sideTitles[row], sideValues[row]});
     }
-    t["CalInfoCloseButton"] = at(478, 384, 84, 28);
+    t["CalInfoCloseButton"] = at(474, 384, 84, 28);
     calInfo.insert(calInfo.end(), {"GDstepLabel", "GDstep", "CalFileTitle", "FileLabel", "CalInfoCloseButton"});
     for (const std::string& key : calInfo)
         t.at(key).anchors = AnchorBottom; // centred across, at the bottom
@@ -180,85 +180,85 @@ std::map<std::string, Placement> mainTable()
         t[key] = p;
         right.push_back(key);
     };
-    r("SweepFrame", at(578, 4, 324, 422));
-    r("SweepButtons", at(586, 20, 308, 90));
+    r("SweepFrame", at(572, 4, 324, 422));
+    r("SweepButtons", at(580, 20, 308, 90));
     const char* sweepGlyphs[] = {"\u25AE\u25B6", "\u25B6", "\u25A0", "\u25B6\u25AE"};
     for (int i = 0; i < 4; ++i) {
-        r(ui::controlKey("SweepButton", i), glyph(596 + i * 52, 38, 46, 28, sweepGlyphs[i]));
-        r(ui::controlKey("SweepLED", i), at(613 + i * 52, 70, 12, 12, A::Left, L::RoundLamp));
+        r(ui::controlKey("SweepButton", i), glyph(590 + i * 52, 38, 46, 28, sweepGlyphs[i]));
+        r(ui::controlKey("SweepLED", i), at(607 + i * 52, 70, 12, 12, A::Left, L::RoundLamp));
     }
-    r("SweepStatus", at(596, 86, 290, 18));
-    r("ScaleControl", at(586, 114, 100, 26));
-    r("SendToClipboard", at(690, 114, 100, 26));
-    r("PrintMe", at(794, 114, 100, 26));
-    r("ClearButton", at(586, 144, 100, 26));
-    r("SaveDataButton", at(690, 144, 100, 26));
-    r("MarkerOn", at(794, 144, 100, 26));
-    r("TraceFrame", at(586, 176, 308, 50));
-    r("TraceSave", at(594, 194, 70, 26));
-    r("DisplayMemory", at(668, 194, 70, 26));
-    r("TraceStatusLED", at(746, 200, 14, 14, A::Left, L::RoundLamp));
-    r("TraceStatusLabel", at(766, 197, 120, 20));
-    r("Markers", at(586, 230, 308, 190));
-    r("MarkerStepLabel", at(594, 248, 150, 16, A::Centre));
-    r("MarkerFindLabel", at(750, 248, 66, 16, A::Centre));
+    r("SweepStatus", at(590, 86, 290, 18));
+    r("ScaleControl", at(580, 114, 100, 26));
+    r("SendToClipboard", at(684, 114, 100, 26));
+    r("PrintMe", at(788, 114, 100, 26));
+    r("ClearButton", at(580, 144, 100, 26));
+    r("SaveDataButton", at(684, 144, 100, 26));
+    r("MarkerOn", at(788, 144, 100, 26));
+    r("TraceFrame", at(580, 176, 308, 50));
+    r("TraceSave", at(588, 194, 70, 26));
+    r("DisplayMemory", at(662, 194, 70, 26));
+    r("TraceStatusLED", at(740, 200, 14, 14, A::Left, L::RoundLamp));
+    r("TraceStatusLabel", at(760, 197, 120, 20));
+    r("Markers", at(580, 230, 308, 190));
+    r("MarkerStepLabel", at(588, 248, 150, 16, A::Centre));
+    r("MarkerFindLabel", at(744, 248, 66, 16, A::Centre));
     // Left ten, left one, right one, right ten: in the order the arrows point.
-    r("Marker(1)", glyph(594, 266, 36, 26, "\u25C0\u25C0"));
-    r("Marker(0)", glyph(632, 266, 36, 26, "\u25C0"));
-    r("Marker(2)", glyph(670, 266, 36, 26, "\u25B6"));
-    r("Marker(3)", glyph(708, 266, 36, 26, "\u25B6\u25B6"));
-    r("Marker(4)", glyph(750, 266, 32, 26, "\u25B2"));
-    r("Marker(5)", glyph(784, 266, 32, 26, "\u25BC"));
-    r("MkrCF", at(820, 266, 68, 26));
-    r("Option2(0)", at(592, 298, 97, 20));
-    r("Option2(1)", at(691, 298, 97, 20));
-    r("MarkerDeltaLabel", at(790, 298, 97, 20, A::Centre, L::Heading));
+    r("Marker(1)", glyph(588, 266, 36, 26, "\u25C0\u25C0"));
+    r("Marker(0)", glyph(626, 266, 36, 26, "\u25C0"));
+    r("Marker(2)", glyph(664, 266, 36, 26, "\u25B6"));
+    r("Marker(3)", glyph(702, 266, 36, 26, "\u25B6\u25B6"));
+    r("Marker(4)", glyph(744, 266, 32, 26, "\u25B2"));
+    r("Marker(5)", glyph(778, 266, 32, 26, "\u25BC"));
+    r("MkrCF", at(814, 266, 68, 26));
+    r("Option2(0)", at(586, 298, 97, 20));
+    r("Option2(1)", at(685, 298, 97, 20));
+    r("MarkerDeltaLabel", at(784, 298, 97, 20, A::Centre, L::Heading));
     const char* rows[3][3] = {{"MarkerFreq", "MarkerF2", "MarkerF3"},
                               {"MarkerY1", "markery3", "MarkerY5"},
                               {"MarkerY2", "markery4", "MarkerY6"}};
     for (int row = 0; row < 3; ++row)
         for (int col = 0; col < 3; ++col)
-            r(rows[row][col], at(592 + col * 99, 320 + row * 22, 97, 20));
-    r("Markerlabel", at(592, 388, 296, 20));
+            r(rows[row][col], at(586 + col * 99, 320 + row * 22, 97, 20));
+    r("Markerlabel", at(586, 388, 296, 20));
 
     // ---- sweep settings panel, over the right column
-    r("SetupSweep", overlay(578, 4, 324, 422));
+    r("SetupSweep", overlay(572, 4, 324, 422));
     const char* kinds[] = {"Start_End", "Centre_Span", "Max_Sweep", "SingleFreqSweep"};
     for (int i = 0; i < 4; ++i)
-        r(kinds[i], at(588, 26 + i * 24, 120, 22));
-    r("ManualOption", at(588, 130, 120, 22));
-    r("Flabel1", at(714, 22, 120, 16));
-    r("F1text", at(714, 40, 120, 26));
-    r("F1units", at(838, 43, 40, 20));
-    r("FreqPanel2", at(710, 68, 186, 52));
-    r("Flabel2", at(714, 70, 120, 16));
-    r("F2text", at(714, 88, 120, 26));
-    r("F2units", at(838, 91, 40, 20));
-    r("FreqUnitsLock", at(714, 122, 22, 22, A::Centre, L::Padlock));
-    r("FreqUnitsLabel", at(740, 124, 50, 18));
-    r("StepsButton", at(588, 160, 96, 40));
-    r("NumberOfSteps", list(588, 160, 96, 26, 150));
-    r("WaitButton", at(688, 160, 96, 40));
-    r("ADCwaits", list(688, 160, 96, 26, 170));
-    r("AvgButton", at(788, 160, 96, 40));
-    r("ADCaverages", list(788, 160, 96, 26, 150));
-    r("ADCModebutton", at(588, 206, 96, 40));
-    r("ADCModeList", list(588, 206, 140, 26, 200));
-    r("CDS_check", at(700, 216, 80, 22));
-    r("SwpLabel4", at(588, 256, 160, 20));
-    r("TimeEstimate", at(752, 256, 80, 20));
-    r("ButtonSweepOK", at(588, 286, 96, 30));
-    r("FreqCancel", at(688, 286, 96, 30));
+        r(kinds[i], at(582, 26 + i * 24, 120, 22));
+    r("ManualOption", at(582, 130, 120, 22));
+    r("Flabel1", at(708, 22, 120, 16));
+    r("F1text", at(708, 40, 120, 26));
+    r("F1units", at(832, 43, 40, 20));
+    r("FreqPanel2", at(704, 68, 186, 52));
+    r("Flabel2", at(708, 70, 120, 16));
+    r("F2text", at(708, 88, 120, 26));
+    r("F2units", at(832, 91, 40, 20));
+    r("FreqUnitsLock", at(708, 122, 22, 22, A::Centre, L::Padlock));
+    r("FreqUnitsLabel", at(734, 124, 50, 18));
+    r("StepsButton", at(582, 160, 96, 40));
+    r("NumberOfSteps", list(582, 160, 96, 26, 150));
+    r("WaitButton", at(682, 160, 96, 40));
+    r("ADCwaits", list(682, 160, 96, 26, 170));
+    r("AvgButton", at(782, 160, 96, 40));
+    r("ADCaverages", list(782, 160, 96, 26, 150));
+    r("ADCModebutton", at(582, 206, 96, 40));
+    r("ADCModeList", list(582, 206, 140, 26, 200));
+    r("CDS_check", at(694, 216, 80, 22));
+    r("SwpLabel4", at(582, 256, 160, 20));
+    r("TimeEstimate", at(746, 256, 80, 20));
+    r("ButtonSweepOK", at(582, 286, 96, 30));
+    r("FreqCancel", at(682, 286, 96, 30));
 
     // ---- group-delay aperture window, over the right column
-    r("GDwindowFrame", overlay(586, 4, 300, 160));
-    r("GDAselect(0)", at(596, 34, 22, 22));
-    r("GDAHzBox", at(620, 32, 100, 26));
-    r("GDAHzLabel", at(726, 36, 30, 18));
-    r("GDAselect(1)", at(596, 64, 160, 22));
-    r("GDAselect(2)", at(596, 90, 160, 22));
-    r("GDwindowOKbutton", at(596, 122, 80, 28));
-    r("GDwindowCancelbutton", at(682, 122, 80, 28));
+    r("GDwindowFrame", overlay(580, 4, 300, 160));
+    r("GDAselect(0)", at(590, 34, 22, 22));
+    r("GDAHzBox", at(614, 32, 100, 26));
+    r("GDAHzLabel", at(720, 36, 30, 18));
+    r("GDAselect(1)", at(590, 64, 160, 22));
+    r("GDAselect(2)", at(590, 90, 160, 22));
+    r("GDwindowOKbutton", at(590, 122, 80, 28));
+    r("GDwindowCancelbutton", at(676, 122, 80, 28));
     return t;
 }
 
@@ -310,7 +310,7 @@ const Placement* FormLayout::find(const std::string& name, int index) const
 
 const FormLayout& mainWindowLayout()
 {
-    static const FormLayout layout(QSize(906, 430), mainTable());
+    static const FormLayout layout(QSize(900, 430), mainTable());
     return layout;
 }
 

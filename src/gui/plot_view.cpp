@@ -165,8 +165,20 @@ void PlotView::drawReadout(QPainter& painter, const QRectF& plot, const display:
 void PlotView::paintEvent(QPaintEvent*)
 {
     painted_ = signature();
+    const display::PlotScene scene = app::PlotSceneOf(model_);
+    // The point under the mouse may read differently now (a new pass, a new
+    // display type): the status line follows.
+    if (hoverPoint_ > 0) {
+        const QString text = qs(display::PointText(scene, hoverPoint_));
+        if (text != hoverText_) {
+            hoverText_ = text;
+            if (text.isEmpty())
+                hoverPoint_ = 0;
+            Q_EMIT hoverChanged(text);
+        }
+    }
     QPainter painter(this);
-    draw(painter, size(), app::PlotSceneOf(model_));
+    draw(painter, size(), scene);
     sincePaint_.restart();
     ++paints_;
 }

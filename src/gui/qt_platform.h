@@ -41,7 +41,12 @@ public:
     // kept apart per kind of file (calibrations, data ...): the kind is the
     // first extension of the dialog's filter, "cal" or "csv".
     const QString& lastFolder() const { return lastFolder_; }
-    void setLastFolder(const QString& folder) { lastFolder_ = folder; }
+    // Every kind of dialog opens here next.
+    void setLastFolder(const QString& folder)
+    {
+        lastFolder_ = folder;
+        folders_.clear();
+    }
     QString lastFolder(const QString& kind) const { return folders_.value(kind, lastFolder_); }
     void setLastFolder(const QString& kind, const QString& folder) { folders_[kind] = folder; }
     static QString fileKind(const std::string& filter);

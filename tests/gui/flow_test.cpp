@@ -11,6 +11,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QMouseEvent>
+#include <QStatusBar>
 #include <QAction>
 
 #include "app/manual_form.h"
@@ -248,9 +250,9 @@ TEST_F(DesktopFlow, TheManualWindowSetsTheSynthesisersByHand)
 namespace orbilan::test {
 namespace {
 
-// The window in three states, as the README shows it: written to
-// $ORBILAN_SCREENSHOT_DIR when set (docs/ in the repository), else to a
-// temporary folder.
+// The window in four states, as the README shows it, at 1366 x 768: written
+// to $ORBILAN_SCREENSHOT_DIR when set (docs/ in the repository; take them
+// under Xvfb, scripts/screenshots), else to a temporary folder.
 TEST_F(DesktopFlow, Screenshots)
 {
     const QByteArray target = qgetenv("ORBILAN_SCREENSHOT_DIR");
@@ -258,19 +260,40 @@ TEST_F(DesktopFlow, Screenshots)
     auto shoot = [&](const char* name) {
         settle();
         desktop->refresh();
+        QTest::qWait(gui::PlotView::MinFrameMs + 10);
         QCoreApplication::processEvents();
-        const QImage image = desktop->mainWindow().form()->grab().toImage();
-        EXPECT_EQ(image.size(), desktop->mainWindow().form()->size());
+        const QImage image = desktop->mainWindow().grab().toImage();
+        EXPECT_EQ(image.size(), desktop->mainWindow().size() * desktop->mainWindow().devicePixelRatioF());
         EXPECT_TRUE(image.save(folder + QLatin1Char('/') + QLatin1String(name)));
         return image;
     };
     start("owner = Demo\nadctype = 2440\nadcmode = 1\nadcdel = 10\n");
     answers.clearDialogs();
+    desktop->bench()->hide();
+    desktop->mainWindow().setGeometry(0, 0, 1366, 768);
     const QImage empty = shoot("screenshot-empty.png");
 
     ASSERT_TRUE(desktop->bench()->connectDevice("refl:R=20,L=2u,C=200p,topology=series"));
     setSweep("1m", "30m", "200");
     calibrateReflection();
+    click("SweepButton_3");
+    click("MarkerOn");
+    for (int i = 0; i < 5; ++i)
+        click("Marker_3");
+    click("Option2_1");
+    for (int i = 0; i < 12; ++i)
+        click("Marker_3");
+    click("ScaleControl");
+    // The mouse over the plot: the status line reads the point under it.
+    gui::PlotView* view = desktop->plotView();
+    const QPointF at(view->width() * 2 / 3, view->height() / 2);
+    QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
+    settle();
+    EXPECT_FALSE(view->hoverText().isEmpty());
+    EXPECT_EQ(desktop->mainWindow().statusBar()->currentMessage(), view->hoverText());
+    shoot("screenshot-sweep.png");
+
     click("DisplayButton");
     choose("displaycombo", "Smith,");
     click("SweepButton_3");
