@@ -160,8 +160,18 @@ void FormBinder::build()
     updateReach();
 }
 
+void FormBinder::applyPendingFocus()
+{
+    if (!focusPending_ || queue_.modelActive())
+        return;
+    focusPending_ = false;
+    if (auto it = bound_.find(controls_.focused()); it != bound_.end())
+        applyFocus(it->second);
+}
+
 void FormBinder::refresh()
 {
+    applyPendingFocus();
     if (controls_.all().size() != boundCount_)
         build();
     for (CanvasView* view : views_)
@@ -493,7 +503,15 @@ void FormBinder::apply(Bound& b, ui::Property property)
             w->setFocusPolicy(c.tabStop() ? Qt::StrongFocus : Qt::ClickFocus);
         break;
     case Property::Focus:
-        applyFocus(b);
+        // While the program is handling an action it may move the focus on
+        // and on (the end field, left, sends it to OK, and the click goes on
+        // to Cancel). Only where it ends up is shown, once the action is
+        // done: a button the user holds the mouse on must not lose the
+        // focus in between, or Qt forgets the press and the click with it.
+        if (queue_.modelActive())
+            focusPending_ = true;
+        else
+            applyFocus(b);
         break;
     case Property::Visible:
     case Property::Enabled:
@@ -796,6 +814,7 @@ bool FormBinder::keyPressed(const std::string& key, QWidget* widget, QKeyEvent* 
         ActionQueue::Busy busy(queue_);
         refused = input_.key(writtenName(key), keys);
     }
+    applyPendingFocus();
     // A key the program would not take is not Qt's either.
     return refused.empty() || takesText;
 }

@@ -136,6 +136,8 @@ private:
     app::UserInput input_;
     std::string echoKey_;          // the field whose typed text or cursor is being stored
     bool mirroringFocus_ = false;  // the binding itself moves the focus
+    bool focusPending_ = false;    // the program moved the focus during an action
+    void applyPendingFocus();
 };
 
 // "SweepButton(2)" as a Qt object name: "SweepButton_2".

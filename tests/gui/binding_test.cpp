@@ -260,3 +260,56 @@ TEST_F(DesktopTest, VnaTestOpensTheManualWindow)
 
 } // namespace
 } // namespace orbilan::test
+
+namespace orbilan::test {
+namespace {
+
+// The program moves the focus while it handles the user's last move (the
+// end field sends it to OK when it is left). Between the press and the
+// release of the mouse on Cancel, that must not take the press away from
+// Cancel: one click closes the panel.
+TEST_F(DesktopTest, OneClickOnCancelAfterTabbingThroughTheFields)
+{
+    start();
+    answers.clearDialogs();
+    for (const char* after : {"F1text", "F2text"}) {
+        SCOPED_TRACE(after);
+        click("SetSweepButton");
+        ASSERT_TRUE(widget("SetupSweep")->isVisible());
+        typeInto("F1text", "2m"); // ends with Tab, into the end field
+        if (std::string(after) == "F2text")
+            typeInto("F2text", "20m");
+        QWidget* cancel = widget("FreqCancel");
+        QTest::mousePress(cancel, Qt::LeftButton, Qt::NoModifier, cancel->rect().center());
+        settle(); // the window runs what the press started before the release comes
+        QTest::mouseRelease(cancel, Qt::LeftButton, Qt::NoModifier, cancel->rect().center());
+        settle();
+        EXPECT_FALSE(widget("SetupSweep")->isVisible());
+        EXPECT_FALSE(model().controls().at("SetupSweep").visible());
+    }
+    EXPECT_TRUE(answers.dialogs().empty());
+
+    // Right after the panel closes, one click starts the sweep.
+    click("SetSweepButton");
+    click("ButtonSweepOK");
+    model().deliver([&] {
+        model().cal.CalFreq = model().sweep.FreqList;
+        model().cal.CalFreq[0] = model().settings.SweepPoints;
+        model().sweep.SweepDefined = true;
+        model().cal.CalModes = 3;
+        model().CheckMachineStatus();
+    });
+    settle();
+    click("SetSweepButton");
+    click("ButtonSweepOK");
+    QWidget* single = widget("SweepButton_3");
+    ASSERT_TRUE(single->isVisible());
+    QTest::mousePress(single, Qt::LeftButton, Qt::NoModifier, single->rect().center());
+    settle();
+    QTest::mouseRelease(single, Qt::LeftButton, Qt::NoModifier, single->rect().center());
+    settle();
+    EXPECT_EQ(model().controls().at("SweepStatus").caption(), "Completed Sweep");
+}
+
+} // namespace
+} // namespace orbilan::test
