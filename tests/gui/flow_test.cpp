@@ -11,6 +11,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QFile>
+#include <QPainter>
+#include <QPrinter>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QAction>
@@ -18,6 +21,7 @@
 #include "app/manual_form.h"
 #include "display/canvas.h"
 #include "gui/bench_window.h"
+#include "gui/page_renderer.h"
 #include "gui/plot_view.h"
 #include "sim/kesp_sim.h"
 
@@ -195,6 +199,40 @@ TEST_F(DesktopFlow, PrintsAnAnnotatedPageAndCopiesThePlot)
     ASSERT_NE(image, page.items.end());
     EXPECT_EQ(image->image.width, 400);
     EXPECT_EQ(image->image.height, 320);
+    EXPECT_TRUE(image->plotArea);
+
+    // On paper the plot is drawn afresh at the printer's resolution: a PDF
+    // holds it as vector paths, where the raster would be an image.
+    auto pdf = [&](const gui::PlotPainter& plot) {
+        const QString path = QString::fromStdString((dir.path() / "page.pdf").string());
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        EXPECT_TRUE(gui::printPageOn(printer, page, plot));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll();
+    };
+    const QByteArray vector = pdf(desktop->platform().printPlot);
+    const QByteArray raster = pdf({});
+    EXPECT_TRUE(raster.contains("/Subtype /Image"));
+    EXPECT_FALSE(vector.contains("/Subtype /Image"));
+    EXPECT_TRUE(vector.startsWith("%PDF-"));
+    // The plot on paper is drawn in the plot's box, colours inverted.
+    QImage paper(1500, 1200, QImage::Format_RGB32);
+    paper.fill(Qt::red);
+    {
+        QPainter painter(&paper);
+        desktop->platform().printPlot(painter, QRectF(0, 0, 1500, 1200));
+    }
+    EXPECT_EQ(paper.pixel(3, 3) & 0xFFFFFF, 0xFFFFFFu); // the black background prints white
+    int blue = 0; // the yellow trace prints blue
+    for (int y = 0; y < paper.height(); y += 2)
+        for (int x = 0; x < paper.width(); x += 2) {
+            const QColor c = paper.pixelColor(x, y);
+            blue += c.blue() > 200 && c.red() < 80 && c.green() < 80;
+        }
+    EXPECT_GT(blue, 500);
 
     // Copy: the plot as the window shows it, at its size.
     QGuiApplication::clipboard()->clear();
