@@ -94,6 +94,7 @@ QAction* MenuBar::addControlEntry(const QString& menuTitle, const QString& text,
         a->setShortcut(shortcut);
     connect(a, &QAction::triggered, this, [this, control] { binder_.activate(control); });
     entries_.push_back({a, control, {}});
+    watched_.clear();
     dirty_ = true;
     return a;
 }
@@ -118,9 +119,20 @@ QAction* MenuBar::action(const std::string& controlOrText) const
     return nullptr;
 }
 
-void MenuBar::controlChanged(const ui::Control&, ui::Property property)
+void MenuBar::controlChanged(const ui::Control& control, ui::Property property)
 {
-    if (property == ui::Property::Visible || property == ui::Property::Enabled || property == ui::Property::Caption)
+    // A sweep changes captions at every point: only the controls the menus
+    // follow, and the frames holding them, make the entries worth a look.
+    if (dirty_ || (property != ui::Property::Visible && property != ui::Property::Enabled
+                   && property != ui::Property::Caption))
+        return;
+    if (watched_.empty())
+        for (const Bound& b : entries_)
+            for (const ui::Control* c = model_.controls().findByKey(b.control); c;
+                 c = c->parent().empty() ? nullptr : model_.controls().findByKey(c->parent()))
+                watched_.insert(c->key());
+    if (watched_.count(control.key()) || control.key() == "DisplayButton" || control.key() == "DisplayLabel"
+        || control.key() == model_.controls().windowName())
         dirty_ = true;
 }
 

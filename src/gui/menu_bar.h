@@ -11,6 +11,7 @@
 #pragma once
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,7 @@ private:
     QMenu* displayTypes_ = nullptr;
     QActionGroup* displayGroup_ = nullptr;
     std::string displayList_;
+    std::set<std::string> watched_; // the entries' controls and their frames
     bool dirty_ = true;
 };
 

@@ -39,8 +39,11 @@ void PlotView::addOverlay(Overlay overlay)
 PlotView::Signature PlotView::signature() const
 {
     const auto& d = model_.disp;
+    // Looked at after every point of a sweep: the controls are found once.
     auto visible = [this](const char* name) {
-        const ui::Control* c = model_.controls().find(name);
+        const ui::Control*& c = watched_[name];
+        if (!c)
+            c = model_.controls().find(name);
         return c && c->visible();
     };
     Signature s;

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <string>
 #include <vector>
 
 #include <QElapsedTimer>
@@ -22,6 +24,9 @@
 
 namespace orbilan::app {
 class MainWindow;
+}
+namespace orbilan::ui {
+class Control;
 }
 
 namespace orbilan::gui {
@@ -88,6 +93,7 @@ private:
     void setHover(int point, const QString& text);
 
     const app::MainWindow& model_;
+    mutable std::map<std::string, const ui::Control*> watched_;
     std::vector<Overlay> overlays_;
     Signature painted_;
     QElapsedTimer sincePaint_;
