@@ -14,5 +14,6 @@ int runConfig(const Args& args);
 int runSession(const Args& args);
 int runCalibrate(const Args& args);
 int runMeasure(const Args& args);
+int runAnalyse(const Args& args);
 
 } // namespace orbilan::cli

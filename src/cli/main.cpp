@@ -16,6 +16,7 @@ void usage(std::FILE* out)
                "  session [OPTIONS]      drive the program's controls with a line protocol on stdin\n"
                "  calibrate [OPTIONS]    run a calibration and write the calibration file\n"
                "  measure [OPTIONS]      measure with a calibration file and write CSV or Touchstone\n"
+               "  analyse FILE [OPTIONS] resonance, bandwidth and match of a Touchstone file\n"
                "\n"
                "'orbilan-cli COMMAND --help' describes a command's options.\n",
                out);
@@ -47,6 +48,8 @@ int main(int argc, char** argv)
         return orbilan::cli::runCalibrate(args);
     if (command == "measure")
         return orbilan::cli::runMeasure(args);
+    if (command == "analyse" || command == "analyze")
+        return orbilan::cli::runAnalyse(args);
     std::fprintf(stderr, "orbilan-cli: unknown command '%s'\n", command.c_str());
     usage(stderr);
     return 2;

@@ -27,7 +27,7 @@ const char* const MeasureUsage =
     "usage: orbilan-cli measure --mode transmission|reflection|groupdelay --cal FILE.cal\n"
     "                           [(--start F --stop F | --centre F --span F)] [--steps N] [--wait MS]\n"
     "                           [--averages N] [--display NAME] [--aperture HZ] [--sweeps N]\n"
-    "                           [--comment TEXT] -o OUT [--quiet] [instrument options]\n"
+    "                           [--comment TEXT] [--limits FILE] -o OUT [--quiet] [instrument options]\n"
     "Loads the calibration as the program does, sweeps once (or N times) and writes OUT by its\n"
     "extension: .csv the program's data export for the display type; .s1p (reflection) or .s2p\n"
     "(transmission, S21 only) Touchstone 1.1 in RI format.\n"
@@ -38,6 +38,8 @@ const char* const MeasureUsage =
     "  --aperture HZ      group-delay aperture\n"
     "  --sweeps N         measure N sweeps, each to its own file (OUT-1, OUT-2 ...)\n"
     "  --comment TEXT     the comment line of a .csv\n"
+    "  --limits FILE      check every sweep against the limit lines in FILE (see the README);\n"
+    "                     the points outside go to standard error and the exit status is 3\n"
     "  --quiet            no progress line and no summary\n";
 
 namespace {
@@ -191,6 +193,8 @@ MeasureArgs parseMeasureArgs(const std::vector<std::string>& args)
             sweeps = value();
         else if (a == "--comment")
             out.comment = value();
+        else if (a == "--limits")
+            out.limitsFile = value();
         else
             return false;
         return true;
