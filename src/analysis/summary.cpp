@@ -12,13 +12,9 @@ namespace {
 
 std::string hzText(double hz) { return SummaryNumber(hz) + " Hz"; }
 
-void transmission(const Trace& t, double drop, Summary& out)
+void transmission(const std::vector<double>& hz, const std::vector<double>& db, double drop, Summary& out)
 {
-    std::vector<double> db;
-    db.reserve(t.size());
-    for (const Cx& s : t.s)
-        db.push_back(DbOf(s));
-    const auto bw = FindBandwidth(t.hz, db, drop);
+    const auto bw = FindBandwidth(hz, db, drop);
     if (!bw) {
         out.missing.push_back("the trace has no finite values");
         return;
@@ -96,11 +92,26 @@ std::string SummaryNumber(double value) { return ui::formatGeneral(value, 10, '.
 
 Summary Summarise(const Trace& trace, const SummaryOptions& options)
 {
-    Summary out;
     if (trace.reflection)
-        reflection(trace, options.swr, out);
-    else
-        transmission(trace, options.drop, out);
+        return SummariseReflection(trace, options.swr);
+    std::vector<double> db;
+    db.reserve(trace.size());
+    for (const Cx& s : trace.s)
+        db.push_back(DbOf(s));
+    return SummariseBandwidth(trace.hz, db, options.drop);
+}
+
+Summary SummariseBandwidth(const std::vector<double>& hz, const std::vector<double>& db, double drop)
+{
+    Summary out;
+    transmission(hz, db, drop, out);
+    return out;
+}
+
+Summary SummariseReflection(const Trace& trace, double swr)
+{
+    Summary out;
+    reflection(trace, swr, out);
     return out;
 }
 

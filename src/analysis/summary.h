@@ -32,6 +32,10 @@ struct Summary {
 };
 
 Summary Summarise(const Trace& trace, const SummaryOptions& options);
+// The two halves on their own: the bandwidth of any trace in dB (group
+// delay's magnitude too), and the match of a reflection.
+Summary SummariseBandwidth(const std::vector<double>& hz, const std::vector<double>& db, double drop);
+Summary SummariseReflection(const Trace& reflection, double swr);
 
 // "name=value" lines, LF-ended.
 std::string SummaryText(const Summary& summary);

@@ -97,6 +97,7 @@ void writeTouchstone(ProgramRun& run, const MeasureArgs& a, const std::string& p
         run.fail(1, "no complete sweep to write to " + path);
     // The header names the calibration file as the user gave it.
     file->header.calFile = a.calFile;
+    file->header.comment = a.comment;
     if (const auto error = cal::ReplaceFileContents(path, touchstone::Text(file->header, file->ports, file->points)))
         run.fail(1, "Error " + std::to_string(error->number) + ": " + error->description + ": " + path);
 }

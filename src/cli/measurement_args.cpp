@@ -37,7 +37,7 @@ const char* const MeasureUsage =
     "                     Rs,Xs  Rp,Xp  SWR  RL,deg  Smith  dB,us); it decides the .csv columns\n"
     "  --aperture HZ      group-delay aperture\n"
     "  --sweeps N         measure N sweeps, each to its own file (OUT-1, OUT-2 ...)\n"
-    "  --comment TEXT     the comment line of a .csv\n"
+    "  --comment TEXT     the comment line of the file\n"
     "  --limits FILE      check every sweep against the limit lines in FILE (see the README);\n"
     "                     the points outside go to standard error and the exit status is 3\n"
     "  --quiet            no progress line and no summary\n";
