@@ -788,12 +788,14 @@ void MainWindow::RedrawTraces()
 void MainWindow::DrawStoredTrace()
 {
     display::Canvas& s = *screen_;
-    const int n = std::min<int>(settings.SweepPoints, LastPoint);
-    if (n < 1)
+    // A trace loaded from a file covers only its own range of the sweep.
+    const int first = std::max<int>(disp.StoredFirst, 1);
+    const int n = std::min<int>({settings.SweepPoints, LastPoint, disp.StoredLast});
+    if (n < first)
         return;
     auto polyline = [&](TraceArray& values, auto xOf) {
-        s.point(xOf(1), ClampForPlot(values[1]));
-        for (int j = 2; j <= n; ++j) {
+        s.point(xOf(first), ClampForPlot(values[static_cast<std::size_t>(first)]));
+        for (int j = first + 1; j <= n; ++j) {
             const auto k = static_cast<std::size_t>(j);
             s.line(xOf(j - 1), ClampForPlot(values[k - 1]), xOf(j), ClampForPlot(values[k]));
         }
