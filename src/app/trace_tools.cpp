@@ -147,8 +147,8 @@ void TraceTools::setupState(ui::StateRegistry& r)
         return StateValue{std::string(!check_ ? "none" : check_->passed() ? "pass" : "fail")};
     });
     r.add("LimitFailures", [this, i64] { return i64(check_ ? check_->failures.size() : 0); });
-    r.add("LimitFailHz", [this] {
-        return StateValue{check_ && !check_->passed() ? check_->failures.front().hz : 0.0};
+    r.add("LimitFailHz", [this, i64] {
+        return i64(check_ && !check_->passed() ? std::llround(check_->failures.front().hz) : 0);
     });
     // The same lines orbilan-cli analyse prints.
     r.add("SearchResult", [this] { return StateValue{analysis::SummaryText(search_)}; });
