@@ -15,5 +15,6 @@ int runSession(const Args& args);
 int runCalibrate(const Args& args);
 int runMeasure(const Args& args);
 int runAnalyse(const Args& args);
+int runTdr(const Args& args);
 
 } // namespace orbilan::cli

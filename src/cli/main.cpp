@@ -17,6 +17,7 @@ void usage(std::FILE* out)
                "  calibrate [OPTIONS]    run a calibration and write the calibration file\n"
                "  measure [OPTIONS]      measure with a calibration file and write CSV or Touchstone\n"
                "  analyse FILE [OPTIONS] resonance, bandwidth and match of a Touchstone file\n"
+               "  tdr IN.s1p [OPTIONS]   turn a reflection measurement into time domain (CSV)\n"
                "\n"
                "'orbilan-cli COMMAND --help' describes a command's options.\n",
                out);
@@ -50,6 +51,8 @@ int main(int argc, char** argv)
         return orbilan::cli::runMeasure(args);
     if (command == "analyse" || command == "analyze")
         return orbilan::cli::runAnalyse(args);
+    if (command == "tdr")
+        return orbilan::cli::runTdr(args);
     std::fprintf(stderr, "orbilan-cli: unknown command '%s'\n", command.c_str());
     usage(stderr);
     return 2;

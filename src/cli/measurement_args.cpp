@@ -3,14 +3,17 @@
 #include <filesystem>
 
 #include "cli/measurement_commands.h"
+#include "sweep/freq_list.h"
+#include "sweep/frequency.h"
 #include "ui/number_text.h"
 
 namespace orbilan::cli {
 
 const char* const CalibrateUsage =
     "usage: orbilan-cli calibrate --mode reflection|transmission [--cds]\n"
-    "                             (--start F --stop F | --centre F --span F) --steps N\n"
-    "                             [--wait MS] [--averages N] -o FILE.cal [--quiet] [instrument options]\n"
+    "                             (--start F --stop F | --centre F --span F | --tdr-grid --stop F)\n"
+    "                             --steps N [--wait MS] [--averages N] -o FILE.cal [--quiet]\n"
+    "                             [instrument options]\n"
     "Runs the program's calibration of the mode over the sweep and writes its calibration file.\n"
     "Each standard is asked for on the terminal (Enter when connected, q to cancel), unless the\n"
     "simulator connects it itself (--simulate without --no-auto-follow).\n"
@@ -18,6 +21,8 @@ const char* const CalibrateUsage =
     "  --mode M           reflection (open, short, load) or transmission (thru, isolation)\n"
     "  --cds              correlated double sampling on\n"
     "  --steps N          frequency steps, 1 to 400 (N + 1 points)\n"
+    "  --tdr-grid         sweep the whole multiples of the step up to --stop (start = step), the\n"
+    "                     harmonic sweep a low-pass 'orbilan-cli tdr' needs\n"
     "  --wait MS          ADC settling wait per reading, 0 to 250 ms\n"
     "  --averages N       readings averaged per point, 1 to 100\n"
     "  -o FILE            the calibration file to write\n"
@@ -25,7 +30,8 @@ const char* const CalibrateUsage =
 
 const char* const MeasureUsage =
     "usage: orbilan-cli measure --mode transmission|reflection|groupdelay --cal FILE.cal\n"
-    "                           [(--start F --stop F | --centre F --span F)] [--steps N] [--wait MS]\n"
+    "                           [(--start F --stop F | --centre F --span F | --tdr-grid --stop F)]\n"
+    "                           [--steps N] [--wait MS]\n"
     "                           [--averages N] [--display NAME] [--aperture HZ] [--sweeps N]\n"
     "                           [--comment TEXT] [--limits FILE] -o OUT [--quiet] [instrument options]\n"
     "Loads the calibration as the program does, sweeps once (or N times) and writes OUT by its\n"
@@ -33,6 +39,8 @@ const char* const MeasureUsage =
     "(transmission, S21 only) Touchstone 1.1 in RI format.\n"
     "Without sweep options the calibration's own sweep is measured; another sweep must lie inside\n"
     "the calibration's range and is then interpolated.\n"
+    "  --tdr-grid         sweep the whole multiples of the step up to --stop (start = step, needs\n"
+    "                     --steps): the harmonic sweep a low-pass 'orbilan-cli tdr' needs\n"
     "  --display NAME     an entry of the program's display list (dB,deg  mag,deg  |Z|,deg  rho,deg\n"
     "                     Rs,Xs  Rp,Xp  SWR  RL,deg  Smith  dB,us); it decides the .csv columns\n"
     "  --aperture HZ      group-delay aperture\n"
@@ -76,7 +84,35 @@ struct CommonArgs {
     std::string output;
     bool quiet = false;
     bool help = false;
+    bool tdrGrid = false;
 };
+
+// --tdr-grid --stop F --steps N: the Start+End sweep of the whole multiples
+// of its step, written as plain hertz for the panel.
+void harmonicSweep(CommonArgs& c)
+{
+    if (!c.start.empty() || !c.centre.empty() || !c.span.empty())
+        bad("--tdr-grid sets the start itself: give --stop and --steps only");
+    if (c.stop.empty() || c.sweep.steps.empty())
+        bad("--tdr-grid needs --stop and --steps");
+    const sweep::FrequencyEntry stop = sweep::ParseFrequencyText(frequencyFieldText(c.stop), sweep::UnitHz);
+    int steps = 0;
+    if (!stop.numeric)
+        bad("--stop " + c.stop + " is not a frequency");
+    if (!wholeNumber(c.sweep.steps, 400, steps) || steps < 1)
+        bad("--steps is a whole number from 1 to 400");
+    sweep::ListBounds bounds;
+    if (!sweep::HarmonicBounds(stop.hz, steps + 1, bounds)) {
+        if (stop.hz > sweep::MaxFreqHz)
+            bad("--tdr-grid: --stop lies above " + std::to_string(sweep::MaxFreqHz) + " Hz");
+        bad("--tdr-grid: " + std::to_string(steps) + " steps need a stop of at least " +
+            std::to_string(static_cast<long long>(steps + 1) * sweep::MinFreqHz) +
+            " Hz, since the step is also the start and no sweep starts below " + std::to_string(sweep::MinFreqHz) +
+            " Hz");
+    }
+    c.start = std::to_string(bounds.start);
+    c.stop = std::to_string(bounds.end);
+}
 
 // Reads the command line; `extra` takes the options of one command only
 // (returns false for an option it does not know).
@@ -119,6 +155,8 @@ CommonArgs readArgs(const std::vector<std::string>& args, Extra&& extra)
             c.output = value();
         else if (a == "--quiet" || a == "-q")
             c.quiet = true;
+        else if (a == "--tdr-grid")
+            c.tdrGrid = true;
         else if (!extra(a, value))
             bad("unexpected argument '" + a + "'");
     }
@@ -126,6 +164,8 @@ CommonArgs readArgs(const std::vector<std::string>& args, Extra&& extra)
         return c;
     if (const std::string why = checkInstrumentOptions(c.instrument); !why.empty())
         bad(why);
+    if (c.tdrGrid)
+        harmonicSweep(c);
 
     const bool startStop = !c.start.empty() || !c.stop.empty();
     const bool centreSpan = !c.centre.empty() || !c.span.empty();

@@ -90,6 +90,18 @@ bool BuildSweptList(int kind, std::int32_t f1, std::int32_t f2, int points, Freq
     return true;
 }
 
+bool HarmonicBounds(std::int32_t stop, int points, ListBounds& out)
+{
+    if (points < 2 || points > MaxPoints || stop > MaxFreqHz)
+        return false;
+    const std::int32_t step = stop / points;
+    if (step < MinFreqHz)
+        return false;
+    out.start = step;
+    out.end = step * points;
+    return true;
+}
+
 void BuildSingleList(std::int32_t freq, FreqListArray& list)
 {
     list.fill(0);

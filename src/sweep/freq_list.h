@@ -58,6 +58,13 @@ struct ListBounds {
 // returns false and leaves `list` alone otherwise, or for another kind.
 bool BuildSweptList(int kind, std::int32_t f1, std::int32_t f2, int points, FreqListArray& list,
                     ListBounds& bounds);
+// The Start+End sweep whose points are the whole multiples of its step,
+// what a time-domain transform needs: start = step = stop / points, rounded
+// down to whole hertz so that every point is exact, and the end `points`
+// steps up (at most `stop`). False when the step would fall below the lowest
+// frequency, `stop` lies above the highest, or the count is not 2..MaxPoints.
+bool HarmonicBounds(std::int32_t stop, int points, ListBounds& out);
+
 // The list of one fixed frequency.
 void BuildSingleList(std::int32_t freq, FreqListArray& list);
 

@@ -26,4 +26,13 @@ set +e
 "$cli" measure --simulate --mode reflection -o x.s1p 2> err
 set -e
 grep -qx 'orbilan-cli measure: --cal FILE is missing' err
+
+# measure then tdr: the harmonic sweep is the natural pair; another refused.
+"$cli" calibrate --simulate --mode reflection --tdr-grid --stop 30m --steps 100 -o tdr.cal > out
+"$cli" measure --simulate --dut refl:R=100 --mode reflection --cal tdr.cal -o tdr.s1p > out
+grep -qx '101 points, 297029 to 29999929 Hz (Calibrated), written to tdr.s1p' out
+"$cli" tdr tdr.s1p --vf 0.66 --max-distance 50 -o tdr.csv > out
+grep -qx 'distance_m,time_s,impulse,step_rho,impedance_ohm' <(tr -d '\r' < tdr.csv | head -1)
+test "$(status "$cli" tdr antenna.s1p -o no.csv)" -eq 2
+test ! -e no.csv
 echo ok

@@ -138,6 +138,51 @@ TEST(MeasureArgs, MisuseIsBadUsage)
     }
 }
 
+TEST(MeasureArgs, TheTdrGridSweepsTheWholeMultiplesOfItsStep)
+{
+    const MeasureArgs a = parseMeasureArgs(
+        {"--mode", "reflection", "--cal", "r.cal", "--tdr-grid", "--stop", "30m", "--steps", "200", "-o", "x.s1p"});
+    EXPECT_FALSE(a.sweep.centreSpan);
+    EXPECT_EQ(a.sweep.f1, "149253");
+    EXPECT_EQ(a.sweep.f2, "29999853");
+    EXPECT_EQ(a.sweep.steps, "200");
+    // Typed in hertz without a unit, or in kHz, and for a calibration too.
+    EXPECT_EQ(parseCalibrateArgs({"--mode", "reflection", "--tdr-grid", "--stop", "1000000", "--steps", "9", "-o",
+                                  "r.cal"})
+                  .sweep.f1,
+              "100000");
+    EXPECT_EQ(parseCalibrateArgs({"--mode", "reflection", "--tdr-grid", "--stop", "1500k", "--steps", "9", "-o",
+                                  "r.cal"})
+                  .sweep.f2,
+              "1500000");
+
+    const Args base = {"--mode", "reflection", "--cal", "r.cal", "-o", "x.s1p", "--tdr-grid"};
+    auto with = [&](Args extra) {
+        Args a = base;
+        a.insert(a.end(), extra.begin(), extra.end());
+        return a;
+    };
+    const struct {
+        Args args;
+        const char* says;
+    } cases[] = {
+        {with({"--stop", "30m"}), "--tdr-grid needs --stop and --steps"},
+        {with({"--steps", "10"}), "--tdr-grid needs --stop and --steps"},
+        {with({"--start", "1m", "--stop", "30m", "--steps", "10"}), "give --stop and --steps only"},
+        {with({"--centre", "1m", "--span", "30m", "--steps", "10"}), "give --stop and --steps only"},
+        {with({"--stop", "30m", "--steps", "401"}), "--steps is a whole number from 1 to 400"},
+        {with({"--stop", "ten", "--steps", "10"}), "--stop ten is not a frequency"},
+        {with({"--stop", "61m", "--steps", "10"}), "--stop lies above 60000000 Hz"},
+        {with({"--stop", "20m", "--steps", "400"}),
+         "400 steps need a stop of at least 20050000 Hz, since the step is also the start and no sweep starts "
+         "below 50000 Hz"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = usageError([&] { parseMeasureArgs(c.args); });
+        EXPECT_NE(text.find(c.says), std::string::npos) << "said: " << text;
+    }
+}
+
 TEST(MeasureArgs, EachOfSeveralSweepsGetsItsOwnNumberedFile)
 {
     EXPECT_EQ(numberedOutput("out.s1p", 1, 1), "out.s1p");

@@ -92,6 +92,29 @@ TEST(FreqList, FourHundredStepsFillTheListAndAShorterListClearsTheRest)
         ASSERT_EQ(list[static_cast<std::size_t>(k)], 0) << k;
 }
 
+TEST(FreqList, AHarmonicSweepHoldsTheWholeMultiplesOfItsStep)
+{
+    // 30 MHz in 200 steps: 201 points of 149253 Hz, the end just below 30 MHz.
+    ListBounds b;
+    ASSERT_TRUE(HarmonicBounds(30000000, 201, b));
+    EXPECT_EQ(b.start, 149253);
+    EXPECT_EQ(b.end, 201 * 149253);
+    FreqListArray list{};
+    ASSERT_TRUE(BuildSweptList(KindStartEnd, b.start, b.end, 201, list, b));
+    for (int k = 1; k <= 201; ++k)
+        ASSERT_EQ(list[static_cast<std::size_t>(k)], k * 149253) << k;
+    EXPECT_EQ(FirstFailingCheck(KindStartEnd, b.start, b.end), nullptr);
+
+    // The lowest step is the lowest frequency; the top stays in range.
+    ASSERT_TRUE(HarmonicBounds(401 * 50000, 401, b));
+    EXPECT_EQ(b.start, 50000);
+    EXPECT_FALSE(HarmonicBounds(401 * 50000 - 1, 401, b));
+    EXPECT_FALSE(HarmonicBounds(60000001, 11, b));
+    EXPECT_FALSE(HarmonicBounds(1000000, 1, b));
+    EXPECT_FALSE(HarmonicBounds(60000000, 402, b));
+    EXPECT_EQ(b.start, 50000);
+}
+
 TEST(FreqList, NoSweptListOfOnePoint)
 {
     FreqListArray list{};
