@@ -47,22 +47,38 @@ bool number(std::string_view text, double& out)
 
 bool frequency(std::string_view text, double& out)
 {
-    double scale = 1;
+    const char* exponent = nullptr;
     if (!text.empty()) {
         switch (text.back()) {
-        case 'k': case 'K': scale = 1e3; break;
-        case 'm': case 'M': scale = 1e6; break;
-        case 'g': case 'G': scale = 1e9; break;
+        case 'k': case 'K': exponent = "e3"; break;
+        case 'm': case 'M': exponent = "e6"; break;
+        case 'g': case 'G': exponent = "e9"; break;
         default: break;
         }
-        if (scale != 1)
+        if (exponent)
             text.remove_suffix(1);
     }
+    // "0.34M" is read as 0.34e6, which is 340000 exactly, where 0.34 times
+    // a million is not.
+    std::string written(text);
+    const bool ownExponent = written.find_first_of("eE") != std::string::npos;
+    if (exponent && !ownExponent)
+        written += exponent;
     double v = 0;
-    if (!number(text, v) || v < 0)
+    if (written.empty() || written.back() == 'e' || !number(written, v) || v < 0)
         return false;
-    out = v * scale;
+    if (exponent && ownExponent)
+        v *= exponent[1] == '3' ? 1e3 : exponent[1] == '6' ? 1e6 : 1e9;
+    out = v;
     return std::isfinite(out);
+}
+
+// Frequencies as plain digits, exactly: 12500000, 340000.00000000006.
+std::string frequencyText(double hz)
+{
+    char buf[512];
+    const auto r = std::to_chars(buf, buf + sizeof buf, hz, std::chars_format::fixed);
+    return r.ec == std::errc() ? std::string(buf, r.ptr) : ui::shortestText(hz);
 }
 
 std::string quoted(std::string_view s)
@@ -154,7 +170,10 @@ double LimitSegment::at(double hz) const
 {
     if (toHz <= fromHz)
         return fromValue;
-    return fromValue + (toValue - fromValue) * (hz - fromHz) / (toHz - fromHz);
+    // Weighted, not from + (to - from) t: the difference of two values near
+    // the largest double would overflow.
+    const double t = (hz - fromHz) / (toHz - fromHz);
+    return fromValue * (1 - t) + toValue * t;
 }
 
 bool ParseLimits(std::string_view text, std::vector<LimitSegment>& out, std::string& error)
@@ -227,7 +246,7 @@ std::string SegmentText(const LimitSegment& s)
 {
     std::string line = s.upper ? "upper " : "lower ";
     line += s.quantity ? s.quantity->name : "?";
-    line += ' ' + ui::formatGeneral(s.fromHz, 15, '.') + ' ' + ui::formatGeneral(s.toHz, 15, '.');
+    line += ' ' + frequencyText(s.fromHz) + ' ' + frequencyText(s.toHz);
     line += ' ' + ui::shortestText(s.fromValue);
     if (s.toValue != s.fromValue)
         line += ' ' + ui::shortestText(s.toValue);
@@ -274,7 +293,7 @@ LimitCheck CheckLimits(const std::vector<LimitSegment>& segments, const cal::Mea
 std::string FailureText(const LimitFailure& f)
 {
     const LimitSegment& s = f.segment;
-    return ui::formatGeneral(f.hz, 15, '.') + " Hz: " + (s.quantity ? s.quantity->name : "?") + " " +
+    return frequencyText(f.hz) + " Hz: " + (s.quantity ? s.quantity->name : "?") + " " +
            valueText(f.value) + " is " + (s.upper ? "above the upper" : "below the lower") + " limit " +
            valueText(f.limit);
 }

@@ -64,6 +64,14 @@ TEST(LimitFile, AGoodFileWithCommentsUnitsAndAnyLineEnds)
     EXPECT_EQ(SegmentText(s[1]), "lower dB 10000000 12500000 -3 -6");
     EXPECT_EQ(SegmentText(s[0]), "upper dB 1000000 30000000 0");
 
+    // Found by fuzzing: 0.34M is exactly 340000 and writes back as it was
+    // read; a slope between the largest values stays finite.
+    ASSERT_TRUE(ParseLimits("upper SWR 0.34M 16.4M 1.0\nlower Z 45 1e300 -1.7e308 1.7e308", s, error)) << error;
+    EXPECT_EQ(s[0].fromHz, 340000);
+    EXPECT_EQ(SegmentText(s[0]), "upper SWR 340000 16400000 1");
+    EXPECT_TRUE(std::isfinite(s[1].at(5e299)));
+    EXPECT_EQ(s[1].at(s[1].toHz), 1.7e308);
+
     // An empty file is an empty set of limits.
     ASSERT_TRUE(ParseLimits("# nothing yet\n\n", s, error));
     EXPECT_TRUE(s.empty());
