@@ -196,6 +196,7 @@ std::optional<cal::MeasuredSweep> TraceTools::shownSweep() const
 void TraceTools::updateEnabled()
 {
     const int mode = w_.cal.MeasMode;
+    referenceForMode();
     const bool functionsOn = w_.controls().at("TraceSave").enabled();
     const bool memoryOfMode = !memory_.empty() && memory_.mode == mode;
     ui_.at("LoadReference").setEnabled(functionsOn && mode != 2);
@@ -258,6 +259,7 @@ void TraceTools::LoadReference_Click()
 
     w_.MemoryDisplayOff();
     memory_ = std::move(memory);
+    referenceData_ = std::move(data);
     referenceFile_ = cal::FileNameOf(*path);
     convertReference();
     w_.controls().at("TraceStatusLabel").setCaption(referenceFile_);
@@ -293,9 +295,22 @@ void TraceTools::convertReference()
     converted_ = {d.DisplayCode, hz};
 }
 
+bool TraceTools::referenceForMode()
+{
+    if (referenceFile_.empty() || memory_.mode == w_.cal.MeasMode)
+        return !referenceFile_.empty();
+    analysis::Memory m;
+    std::string error;
+    if (!analysis::MemoryOfFile(referenceData_, w_.cal.MeasMode, w_.cal.RefImpedance, m, error))
+        return false;
+    memory_ = std::move(m);
+    converted_ = {};
+    return true;
+}
+
 void TraceTools::refreshReference()
 {
-    if (referenceFile_.empty() || memory_.mode != w_.cal.MeasMode)
+    if (!referenceForMode())
         return;
     ui::Control& show = w_.controls().at("DisplayMemory");
     const ConversionKey now{w_.disp.DisplayCode, presentFrequencies(w_)};
@@ -315,7 +330,7 @@ void TraceTools::refreshReference()
 
 void TraceTools::storedTraceAboutToShow()
 {
-    if (referenceFile_.empty() || memory_.mode != w_.cal.MeasMode)
+    if (!referenceForMode())
         return;
     if (!(ConversionKey{w_.disp.DisplayCode, presentFrequencies(w_)} == converted_))
         convertReference();
@@ -325,6 +340,7 @@ void TraceTools::traceStored()
 {
     const bool mathShown = mathApplies();
     memory_ = memoryOfWorkingSweep();
+    referenceData_ = {};
     referenceFile_.clear();
     converted_ = {};
     // Store keeps what is displayed; with trace math shown that is the
@@ -343,6 +359,7 @@ void TraceTools::traceStored()
 void TraceTools::storeEmptied()
 {
     memory_ = {};
+    referenceData_ = {};
     referenceFile_.clear();
     converted_ = {};
     setMath(0);
@@ -395,6 +412,7 @@ void TraceTools::TraceMath_Click(int index)
     if (index < 0 || index > 2)
         return;
     const int before = math_;
+    referenceForMode();
     if (index != 0) {
         const auto hz = presentFrequencies(w_);
         std::string refusal;

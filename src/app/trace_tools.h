@@ -22,6 +22,7 @@
 #include "analysis/summary.h"
 #include "analysis/trace_math.h"
 #include "cal/measured_sweep.h"
+#include "touchstone/touchstone.h"
 #include "ui/control.h"
 #include "ui/state_registry.h"
 
@@ -109,6 +110,9 @@ private:
     // frequencies into the window's stored trace.
     void convertReference();
     void refreshReference();
+    // A loaded file serves the present mode when it can (a two-port's S11 in
+    // reflection, its S21 in transmission): true when the memory is of it.
+    bool referenceForMode();
     // The measured sweep now on screen as a memory.
     analysis::Memory memoryOfWorkingSweep() const;
     bool mathApplies() const;
@@ -135,6 +139,7 @@ private:
 
     analysis::Memory memory_;
     std::string referenceFile_;
+    touchstone::Data referenceData_;   // the loaded file, for another mode
     struct ConversionKey {
         int displayCode = -1;
         std::vector<std::int32_t> hz;

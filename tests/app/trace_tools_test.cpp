@@ -209,6 +209,30 @@ TEST_F(TraceToolsTest, AReferenceFileBecomesTheStoredTraceWhereItCoversTheSweep)
     EXPECT_EQ(w.disp.StoredFirst, 1);
 }
 
+TEST_F(TraceToolsTest, ATwoPortReferenceServesBothModes)
+{
+    REQUIRE_SIMULATOR();
+    setSweep("1", "21", 20);
+    calibrate(1);
+    calibrate(0);
+    singleSweep();
+    // S11 = 1/3 (100 ohm), S21 = 0.5 (-6.02 dB at 90 degrees).
+    dir.write("pad.s2p", "# MHz S RI R 50\n1 0.333333333333333 0 0 0.5 0 0 0 0\n"
+                         "21 0.333333333333333 0 0 0.5 0 0 0 0\n");
+    platform.queue(Answer::file(path("pad.s2p")));
+    act(input.click("TraceTools.LoadReference"));
+    EXPECT_NEAR(w.disp.StoredY1[10], 20 * std::log10(0.5), 1e-9);
+    EXPECT_NEAR(w.disp.StoredY2[10], 90, 1e-9);
+
+    act(input.click("ModeButton(1)"));
+    platform.clearDialogs();
+    singleSweep();
+    EXPECT_EQ(ctl("TraceStatusLabel").caption(), "pad.s2p");
+    EXPECT_NEAR(w.disp.StoredY1[10], 100, 1e-9);
+    EXPECT_EQ(tools.memory().mode, 1);
+    EXPECT_TRUE(tool("TraceMath", 1).enabled());
+}
+
 TEST_F(TraceToolsTest, AReferenceThatCannotServeIsRefusedAndChangesNothing)
 {
     REQUIRE_SIMULATOR();
