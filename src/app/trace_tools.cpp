@@ -44,6 +44,13 @@ constexpr ResultWord ResultWords[] = {
     {"swr_high_hz", "high", ResultWord::MHz},      {"swr_bw_hz", "width", ResultWord::MHz},
 };
 
+// The present sweep: the frequencies of the points 1..SweepPoints.
+std::vector<std::int32_t> presentFrequencies(const MainWindow& w)
+{
+    const int n = std::clamp<int>(w.settings.SweepPoints, 0, cal::PointArraySize - 1);
+    return {w.sweep.FreqList.begin() + 1, w.sweep.FreqList.begin() + 1 + n};
+}
+
 std::optional<double> valueOf(const analysis::Summary& s, const std::string& name)
 {
     for (const auto& line : s.lines)
@@ -174,13 +181,6 @@ std::optional<double> TraceTools::number(const std::string& box, double above, c
         return std::nullopt;
     }
     return v;
-}
-
-// The present sweep: the frequencies of the points 1..SweepPoints.
-static std::vector<std::int32_t> presentFrequencies(const MainWindow& w)
-{
-    const int n = std::clamp<int>(w.settings.SweepPoints, 0, cal::PointArraySize - 1);
-    return {w.sweep.FreqList.begin() + 1, w.sweep.FreqList.begin() + 1 + n};
 }
 
 std::optional<cal::MeasuredSweep> TraceTools::shownSweep() const

@@ -12,7 +12,6 @@
 // name like every other control ("TraceTools.LoadReference").
 #pragma once
 
-#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
