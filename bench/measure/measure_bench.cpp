@@ -140,10 +140,13 @@ void BM_PointWork(benchmark::State& state, SweepCase c)
             } else {
                 point = orbilan::cal::TransmissionRatio(w.cal.WorkIsol[k], w.cal.WorkThru[k], w.cal.RawPoints[k]);
                 if (c.mode == 2) {
-                    const auto other =
-                        orbilan::cal::TransmissionRatio(w.cal.WorkIsol[k], w.cal.WorkThru[k], w.cal.RawPoints[k]);
-                    point.im = orbilan::cal::GroupDelayMicroseconds(point.im, other.im, w.sweep.FreqList[k],
-                                                                    w.sweep.FreqList[k] + 1000, 1000);
+                    const std::int32_t second = w.sweep.FreqList[k] + 1000;
+                    const auto first =
+                        orbilan::cal::TransmissionQuotient(w.cal.WorkIsol[k], w.cal.WorkThru[k], w.cal.RawPoints[k]);
+                    const auto other = orbilan::cal::TransmissionQuotient(
+                        orbilan::cal::CalibrationValueAt(second, w.cal.CalFreq, w.cal.CalIsol),
+                        orbilan::cal::CalibrationValueAt(second, w.cal.CalFreq, w.cal.CalThru), w.cal.RawPoints[k]);
+                    point.im = orbilan::cal::GroupDelayMicroseconds(first, other, w.sweep.FreqList[k], second, 1000);
                 }
             }
             w.cal.PointData[k] = point;

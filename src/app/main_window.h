@@ -85,6 +85,9 @@ public:
     // Called when a calibration procedure ends, completed or not (the
     // simulator's auto-follow reconnects the device under test).
     std::function<void()> onCalibrationFinished;
+    // Called each time start-up has read vna.ini, before the instrument is
+    // checked (the simulator becomes the instrument the file describes).
+    std::function<void(const Settings&)> onConfigurationRead;
 
     // The last complete pass of a measurement, as measured; empty before the
     // first. Everything that only reads a sweep (files, analysis, views,

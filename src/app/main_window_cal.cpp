@@ -649,17 +649,21 @@ bool MainWindow::measureGroupDelayPoint(int i)
     const std::int32_t f = sweep.FreqList[iu];
     if (!DDSADC())
         return false;
-    const Complex first = cal::TransmissionRatio(cal.WorkIsol[iu], cal.WorkThru[iu], cal.RawPoints[iu]);
-    // Both readings are corrected with the calibration of f, so the
-    // instrument's own path delay over the aperture stays in the result.
+    const Complex first = cal::TransmissionQuotient(cal.WorkIsol[iu], cal.WorkThru[iu], cal.RawPoints[iu]);
+    const double firstDb = cal::TransmissionRatio(cal.WorkIsol[iu], cal.WorkThru[iu], cal.RawPoints[iu]).re;
     const std::int32_t second = cal::GroupDelaySecondFrequency(f, sweep.GdApertureHz);
     sweep.FreqList[iu] = second;
     const bool measured = DDSADC();
     sweep.FreqList[iu] = f;
     if (!measured)
         return false;
-    const Complex other = cal::TransmissionRatio(cal.WorkIsol[iu], cal.WorkThru[iu], cal.RawPoints[iu]);
-    cal.PointData[iu] = {first.re, cal::GroupDelayMicroseconds(first.im, other.im, f, second, sweep.GdApertureHz)};
+    // Each reading is corrected with the calibration of its own frequency:
+    // the thru's phase slope over the aperture is the instrument's own path
+    // delay, which a calibrated group delay must not contain.
+    const Complex other =
+        cal::TransmissionQuotient(cal::CalibrationValueAt(second, cal.CalFreq, cal.CalIsol),
+                                  cal::CalibrationValueAt(second, cal.CalFreq, cal.CalThru), cal.RawPoints[iu]);
+    cal.PointData[iu] = {firstDb, cal::GroupDelayMicroseconds(first, other, f, second, sweep.GdApertureHz)};
     return true;
 }
 

@@ -184,6 +184,8 @@ void MainWindow::LoadCFG()
         c("ADCModebutton").setVisible(out.adcModeButtonVisible == 1);
     if (out.adcModeCaptionSet)
         c("ADCModebutton").setCaption(AdcModeCaption(settings.AdcMode));
+    if (onConfigurationRead)
+        onConfigurationRead(settings);
 }
 
 // ------------------------------------------------------------ About and Exit

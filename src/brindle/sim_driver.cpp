@@ -1,5 +1,5 @@
 // The simulated instrument behind the driver seam: bulk transfers go to
-// libkespsim.so, looked up beside this library first. The descriptor reads
+// libkespsim.so, which is looked up beside this library. The descriptor reads
 // and the controller hold/run request are answered here, as a real
 // controller would answer them.
 #include <dlfcn.h>
@@ -109,9 +109,9 @@ private:
     {
         if (write_)
             return true;
-        void* lib = dlopen((ownFolder() + "libkespsim.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!lib)
-            lib = dlopen("libkespsim.so", RTLD_NOW | RTLD_LOCAL);
+        // Only beside this library, as installed: never by the loader's search.
+        const std::string folder = ownFolder();
+        void* lib = folder.empty() ? nullptr : dlopen((folder + "libkespsim.so").c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!lib)
             return false;
         auto w = reinterpret_cast<int (*)(const std::uint8_t*, int)>(dlsym(lib, "kesp_sim_usb_write"));

@@ -1,5 +1,6 @@
 #include "cal/correction.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -13,10 +14,14 @@ Complex LoadStandardModel(double hz, double loadR, double loadLnH, double loadCp
     return CInv(y);
 }
 
+Complex TransmissionQuotient(Complex isol, Complex thru, Complex raw)
+{
+    return CDiv(CSub(raw, isol), CSub(thru, isol));
+}
+
 Complex TransmissionRatio(Complex isol, Complex thru, Complex raw)
 {
-    const Complex r = CDiv(CSub(raw, isol), CSub(thru, isol));
-    const Complex p = CToPolar(r);
+    const Complex p = CToPolar(TransmissionQuotient(isol, thru, raw));
     return {20 * Log10Safe(p.re), p.im * RadToDeg};
 }
 
@@ -65,19 +70,44 @@ Complex InterpolatePoint(std::int32_t f, std::int32_t f1, std::int32_t f2, Compl
     return {c1.re + (c2.re - c1.re) * t, c1.im + (c2.im - c1.im) * t};
 }
 
+Complex CalibrationValueAt(std::int32_t f, const FrequencyArray& calFreq, const PointArray& values)
+{
+    const int n = calFreq[0] < 1 ? 1 : (calFreq[0] > PointArraySize - 1 ? PointArraySize - 1 : calFreq[0]);
+    if (n == 1)
+        return values[1];
+    // The first calibration point at or above f; past the top, the last
+    // pair carries on.
+    const auto first = calFreq.begin() + 1;
+    const auto end = first + n;
+    const auto at = std::lower_bound(first, end, f);
+    std::size_t hi = static_cast<std::size_t>(at - calFreq.begin());
+    if (at == end)
+        hi = static_cast<std::size_t>(n);
+    else if (hi == 1)
+        hi = 2;
+    const std::size_t lo = hi - 1;
+    return InterpolatePoint(f, calFreq[lo], calFreq[hi], values[lo], values[hi]);
+}
+
 std::int32_t GroupDelaySecondFrequency(std::int32_t f, std::int32_t apertureHz)
 {
     const std::int64_t up = static_cast<std::int64_t>(f) + apertureHz;
     return up > MaxFrequencyHz ? f - apertureHz : static_cast<std::int32_t>(up);
 }
 
-double GroupDelayMicroseconds(double phaseAtF, double phaseAtSecond, std::int32_t f, std::int32_t second,
+double GroupDelayMicroseconds(Complex atF, Complex atSecond, std::int32_t f, std::int32_t second,
                               std::int32_t apertureHz)
 {
-    // Phases are read in (-180, 180]: a difference of more than half a turn is
-    // a small one seen across the edge, not a delay of about 1/aperture.
-    const double dphi = std::remainder(second > f ? phaseAtF - phaseAtSecond : phaseAtSecond - phaseAtF, 360.0);
-    const double tau = dphi * DegToRad / (2 * Pi * apertureHz);
+    // The step is the angle of one quotient over the other, which lies in
+    // (-180, 180] degrees: a step across the edge of the phase reads as the
+    // small step it is, not as a delay of about 1/aperture. It is not taken
+    // from the two displayed phases, which put a phase within 1/1000 of an
+    // axis on the axis: over a 100 kHz aperture that moves a delay by up to
+    // 1.6 ns, over 1 kHz by 160 ns, and a line whose phase passes an axis
+    // between the two readings would read no delay at all.
+    const Complex q = second > f ? CMul(atF, CConj(atSecond)) : CMul(atSecond, CConj(atF));
+    const double dphi = std::atan2(q.im, q.re);
+    const double tau = dphi / (2 * Pi * apertureHz);
     return std::fabs(tau) * 1e6;
 }
 

@@ -22,7 +22,10 @@ inline constexpr std::int32_t MaxFrequencyHz = 60000000;
 // shunted by C (pF).
 Complex LoadStandardModel(double hz, double loadR, double loadLnH, double loadCpF);
 
-// (dB, degrees) of (raw - isol) / (thru - isol); a zero ratio reads 0 dB.
+// (raw - isol) / (thru - isol): the device's transmission as the
+// calibration reads it.
+Complex TransmissionQuotient(Complex isol, Complex thru, Complex raw);
+// (dB, degrees) of TransmissionQuotient; a zero ratio reads 0 dB.
 Complex TransmissionRatio(Complex isol, Complex thru, Complex raw);
 
 // (|Z| ohm, degrees) by the bilinear open/short/load correction with zLoad
@@ -40,14 +43,22 @@ int CompareSweeps(const FrequencyArray& calFreq, const FrequencyArray& sweepFreq
 // Linear in frequency between (f1, c1) and (f2, c2); exact at either end.
 Complex InterpolatePoint(std::int32_t f, std::int32_t f1, std::int32_t f2, Complex c1, Complex c2);
 
+// One standard's calibration value at any frequency f, from the calibration's
+// own list (calFreq[0] = its point count N): between the two calibration
+// points around f as InterpolatePoint does, and beyond either end continued
+// in a straight line through the first or the last two points, since a
+// reading one aperture away from a sweep point may lie just outside the
+// calibrated range. A calibration of one point holds its value everywhere.
+Complex CalibrationValueAt(std::int32_t f, const FrequencyArray& calFreq, const PointArray& values);
+
 // The second frequency of a group-delay point: one aperture above f, or one
 // below when that would pass the top of the range.
 std::int32_t GroupDelaySecondFrequency(std::int32_t f, std::int32_t apertureHz);
-// Group delay in microseconds, always positive, from the phases (degrees) at
-// f and at the second frequency. The difference is taken the short way round
-// the circle, so a phase crossing +-180 degrees inside the aperture reads as
-// the small step it is.
-double GroupDelayMicroseconds(double phaseAtF, double phaseAtSecond, std::int32_t f, std::int32_t second,
+// Group delay in microseconds, always positive, from the transmission
+// quotients at f and at the second frequency. The phase step is taken the
+// short way round the circle, so a phase crossing +-180 degrees inside the
+// aperture reads as the small step it is.
+double GroupDelayMicroseconds(Complex atF, Complex atSecond, std::int32_t f, std::int32_t second,
                               std::int32_t apertureHz);
 
 // The calibration-modes code after a calibration of one kind ended, complete

@@ -1,8 +1,8 @@
 #include "cli/instrument_options.h"
 
 #if ORBILAN_HAVE_KESPSIM
+#include "sim/configured_instrument.h"
 #include "sim/kesp_sim.h"
-#include "ui/number_text.h"
 
 #include <iostream>
 #endif
@@ -102,15 +102,11 @@ std::string startSimulator(const InstrumentOptions& options, SimulatorHooks& hoo
     if (options.autoFollow) {
         hooks.prompt = [](const std::string& text) { kesp_sim_prompt(text.c_str()); };
         hooks.calibrationDone = [] { kesp_sim_calibration_done(); };
-        // The standard connected for "reference load" is the one vna.ini
-        // describes, so that a calibration models what is really there.
-        hooks.configured = [](const app::Settings& s) {
-            const std::string spec = "load:R=" + ui::shortestText(s.LoadStdR) + ",L=" + ui::shortestText(s.LoadStdL)
-                                     + "n,C=" + ui::shortestText(s.LoadStdC) + "p";
-            if (!kesp_sim_set_load_standard(spec.c_str()))
-                std::cerr << "orbilan-cli: the simulated load standard stays 50 ohm: " << kesp_sim_last_error() << '\n';
-        };
     }
+    hooks.configured = [](const app::Settings& s) {
+        if (const std::string why = sim::configureSimulator(s); !why.empty())
+            std::cerr << "orbilan-cli: " << why << '\n';
+    };
     return {};
 #else
     (void)hooks;

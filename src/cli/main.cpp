@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "orbilan/build_version.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (command == "--version") {
-        std::printf("orbilan-cli %s\n", ORBILAN_VERSION_TEXT);
+        std::fputs(orbilan::versionLine("orbilan-cli").c_str(), stdout);
         return 0;
     }
     if (command == "config")

@@ -2,6 +2,8 @@
 // display, press Single Sweep, then Save Data or write the corrected points
 // as Touchstone.
 #include <algorithm>
+#include <charconv>
+#include <chrono>
 #include <iostream>
 
 #include "analysis/limits.h"
@@ -184,9 +186,15 @@ int measure(const MeasureArgs& a, CommandIo io)
         setAperture(run, a.aperture);
 
     const int points = w.settings.SweepPoints;
+    // The sweep panel's estimate for the sweep as it now stands, to show
+    // beside the time each sweep took.
+    w.deliver([&w] { w.EstTime(); });
+    const std::string estimate = w.controls().at("TimeEstimate").caption();
     for (int s = 1; s <= a.sweeps; ++s) {
         run.beginProgress(points);
+        const auto started = std::chrono::steady_clock::now();
         run.click("SweepButton(3)");
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
         run.endProgress();
         dialogs = run.shownDialogs();
         if (w.ended() || !w.sweep.PassDone) {
@@ -199,10 +207,16 @@ int measure(const MeasureArgs& a, CommandIo io)
             writeCsv(run, path);
         else
             writeTouchstone(run, a, path);
-        if (!a.quiet)
+        if (!a.quiet) {
+            char seconds[32];
+            const auto end = std::to_chars(seconds, seconds + sizeof seconds - 1, took.count(),
+                                           std::chars_format::fixed, 2).ptr;
+            *end = '\0';
             io.out << points << " points, " << w.sweep.FreqList[1] << " to "
                    << w.sweep.FreqList[static_cast<std::size_t>(points)] << " Hz ("
-                   << w.controls().at("CalLabel").caption() << "), written to " << path << '\n';
+                   << w.controls().at("CalLabel").caption() << "), swept in " << seconds << " s (estimate "
+                   << estimate << " s), written to " << path << '\n';
+        }
         if (!checkLimits(run, a, limits, s, io))
             inside = false;
     }

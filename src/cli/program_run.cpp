@@ -34,6 +34,7 @@ ProgramRun::ProgramRun(std::string command, const InstrumentOptions& options, co
         if (hooks_.calibrationDone)
             hooks_.calibrationDone();
     };
+    window_->onConfigurationRead = hooks_.configured;
     window_->onPointYield = [this] {
         if (progress_)
             progress_->step();

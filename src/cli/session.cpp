@@ -59,6 +59,7 @@ Session::Session(std::ostream& out, app::ProgramOptions options, SimulatorHooks 
         if (simulator_.calibrationDone)
             simulator_.calibrationDone();
     };
+    window_->onConfigurationRead = simulator_.configured;
 }
 
 Session::~Session() = default;
@@ -111,8 +112,6 @@ std::string Session::execute(const SessionCommand& cmd)
         started_ = true;
         window_->deliver([this] { window_->Form_Load(); });
         window_->controls().at("MainWindow").setVisible(true);
-        if (!window_->ended() && simulator_.configured)
-            simulator_.configured(window_->settings);
         return "ok";
     case Verb::Quit:
         over_ = true;

@@ -26,8 +26,8 @@ struct SimulatorHooks {
     std::function<void(const std::string& text)> prompt;
     // A calibration procedure ended (auto-follow reconnects the device).
     std::function<void()> calibrationDone;
-    // The start-up has read the settings (the bench takes the load standard
-    // the program will model).
+    // Start-up has read vna.ini (the simulator becomes the instrument it
+    // describes: its ADC type, the load standard the program models).
     std::function<void(const app::Settings&)> configured;
 };
 

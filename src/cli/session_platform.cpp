@@ -26,8 +26,18 @@ ui::MsgResult SessionPlatform::messageBox(const std::string& text, ui::MsgButton
 void SessionPlatform::sleepMs(int ms)
 {
     ScriptedPlatform::sleepMs(ms);
-    if (realSleep && ms > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    if (!realSleep || ms <= 0)
+        return;
+    // The settling wait before every reading. A sleep wakes tens of
+    // microseconds late, more on a busy machine: against waits of 10 ms that
+    // is percent of a sweep's time. The last fraction is waited on the clock.
+    using Clock = std::chrono::steady_clock;
+    const auto until = Clock::now() + std::chrono::milliseconds(ms);
+    std::this_thread::sleep_until(until - std::chrono::microseconds(200));
+    // Not yielding: on a busy machine a yield gives the processor away for
+    // a whole time slice.
+    while (Clock::now() < until) {
+    }
 }
 
 ui::DateTimeText SessionPlatform::now()

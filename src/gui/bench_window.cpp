@@ -14,9 +14,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cstdio>
+#include <string>
+
 #include "gui/qt_platform.h"
 #include "gui/qt_text.h"
 #include "sim/auto_follow_platform.h"
+#include "sim/configured_instrument.h"
 #include "sim/kesp_sim.h"
 
 namespace orbilan::gui {
@@ -208,5 +212,11 @@ std::unique_ptr<ui::Platform> makeSimulatorPlatform(ui::Platform& inner)
 }
 
 void simulatorCalibrationDone() { kesp_sim_calibration_done(); }
+
+void simulatorConfigured(const app::Settings& settings)
+{
+    if (const std::string why = sim::configureSimulator(settings); !why.empty())
+        std::fprintf(stderr, "orbilan: %s\n", why.c_str());
+}
 
 } // namespace orbilan::gui

@@ -15,6 +15,10 @@ class QLabel;
 class QLineEdit;
 class QRadioButton;
 
+namespace orbilan::app {
+struct Settings;
+}
+
 namespace orbilan::gui {
 
 class QtPlatform;
@@ -55,5 +59,7 @@ private:
 std::unique_ptr<ui::Platform> makeSimulatorPlatform(ui::Platform& inner);
 // The end of a calibration, for auto-follow to reconnect the device under test.
 void simulatorCalibrationDone();
+// Start-up has read vna.ini: the simulator becomes the instrument it describes.
+void simulatorConfigured(const app::Settings& settings);
 
 } // namespace orbilan::gui

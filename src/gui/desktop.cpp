@@ -102,6 +102,7 @@ Desktop::Desktop(app::ProgramOptions options, ui::Platform* dialogStandIn)
 #ifdef ORBILAN_HAVE_SIM
     if (model_->options().simulate) {
         model_->onCalibrationFinished = [] { simulatorCalibrationDone(); };
+        model_->onConfigurationRead = [](const app::Settings& s) { simulatorConfigured(s); };
         bench_ = new BenchWindow(platform_);
         // A closed bench only hides; Ctrl+B in the main window brings it back.
         auto* showBench = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), main_);

@@ -4,12 +4,10 @@
 #include <cstring>
 
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 
 #include "gui/command_line.h"
 #include "gui/desktop.h"
-#include "gui/qt_text.h"
+#include "orbilan/build_version.h"
 
 namespace {
 
@@ -20,18 +18,6 @@ bool hasDisplay()
         return v && *v;
     };
     return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
-}
-
-// The port and USB libraries are loaded by file name; next to the program is
-// where the build and the installation put them.
-std::string libraryFolder()
-{
-    const QString here = QCoreApplication::applicationDirPath();
-    for (const QString& dir : {here, QDir(here).absoluteFilePath(QStringLiteral("../" ORBILAN_INSTALL_LIBDIR))})
-        if (QFileInfo::exists(dir + QStringLiteral("/libinpout32.so"))
-            || QFileInfo::exists(dir + QStringLiteral("/libbrindle.so")))
-            return orbilan::gui::ss(QDir(dir).absolutePath());
-    return {};
 }
 
 } // namespace
@@ -45,7 +31,7 @@ int main(int argc, char** argv)
             return 0;
         }
         if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("orbilan %s\n", ORBILAN_VERSION_TEXT);
+            std::fputs(orbilan::versionLine("orbilan").c_str(), stdout);
             return 0;
         }
     }
@@ -69,7 +55,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "orbilan: %s\n\n%s", line.error.c_str(), orbilan::gui::usageText().c_str());
         return 2;
     }
-    line.options.libraryDir = libraryFolder();
 
     orbilan::gui::Desktop desktop(line.options);
     desktop.start();

@@ -23,24 +23,40 @@ std::string LinkLibrary::programFolder()
     return {};
 }
 
+std::vector<std::string> LinkLibrary::searchFolders(const std::string& programFolder)
+{
+    if (programFolder.empty())
+        return {};
+    const std::filesystem::path here(programFolder);
+    return {here.string(), (here / ".." / ORBILAN_PRIVATE_LIBDIR).lexically_normal().string()};
+}
+
 const BindResult& LinkLibrary::bind()
 {
     if (tried_)
         return result_;
     tried_ = true;
 
+    // Only folders that belong to the program are searched: the loader's own
+    // search by bare name would also take a library from wherever
+    // LD_LIBRARY_PATH points, and a port library runs with the user's rights
+    // on the printer port and the USB device.
+    const std::vector<std::string> folders = dir_.empty() ? searchFolders(programFolder()) : std::vector{dir_};
     std::string path;
-    if (!dir_.empty()) {
-        path = (std::filesystem::path(dir_) / fileName_).string();
-    } else {
-        // The build and the installation keep the libraries beside the
-        // program; the loader's own search is the fallback.
-        const std::string here = programFolder();
+    for (const std::string& folder : folders) {
         std::error_code ec;
-        if (!here.empty() && std::filesystem::exists(std::filesystem::path(here) / fileName_, ec))
-            path = (std::filesystem::path(here) / fileName_).string();
-        else
-            path = fileName_;
+        const auto candidate = std::filesystem::path(folder) / fileName_;
+        if (std::filesystem::exists(candidate, ec)) {
+            path = candidate.string();
+            break;
+        }
+    }
+    if (path.empty()) {
+        std::string where;
+        for (const std::string& folder : folders)
+            where += (where.empty() ? "" : " or ") + folder;
+        result_ = {false, {}, fileName_ + " is not in " + (where.empty() ? "the program's folder" : where)};
+        return result_;
     }
 
     // Never closed: a transport stays bound until the program ends.

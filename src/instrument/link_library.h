@@ -20,8 +20,8 @@ public:
     LinkLibrary& operator=(const LinkLibrary&) = delete;
 
     const std::string& fileName() const { return fileName_; }
-    // Where to look first; "" looks beside the running program, then lets
-    // the loader search by bare name.
+    // The one folder to load from; "" searches the folders of
+    // searchFolders(programFolder()).
     void setDirectory(std::string dir) { dir_ = std::move(dir); }
 
     // Loads the library and resolves every function, once. A failure is
@@ -33,6 +33,10 @@ public:
 
     // The folder of the running program ("" when it cannot be found).
     static std::string programFolder();
+    // Where a program in `programFolder` finds the libraries: beside itself
+    // (the build tree) and then in the installed private library folder
+    // (bin/../lib/orbilan). Never the working folder.
+    static std::vector<std::string> searchFolders(const std::string& programFolder);
 
 private:
     std::string fileName_;

@@ -60,8 +60,7 @@ void loadSimulator(PortAccess& a)
         if (slash != std::string::npos)
             handle = dlopen((own.substr(0, slash + 1) + "libkespsim.so").c_str(), RTLD_NOW);
     }
-    if (!handle)
-        handle = dlopen("libkespsim.so", RTLD_NOW);
+    // Only beside this library, as installed: never by the loader's search.
     if (!handle) {
         const char* why = dlerror();
         report(std::string("ORBILAN_SIMULATE=1, but the simulator libkespsim.so cannot be loaded: ") +

@@ -11,8 +11,8 @@
  * a second, so a retry after fixing the permission works without a restart.
  *
  * With ORBILAN_SIMULATE=1 in the environment at the first call, every access
- * goes to the simulated instrument instead (libkespsim.so, looked up next to
- * this library first). */
+ * goes to the simulated instrument instead (libkespsim.so, which must be next
+ * to this library). */
 #ifndef ORBILAN_INPOUT32_H
 #define ORBILAN_INPOUT32_H
 

@@ -80,13 +80,15 @@ void Adc::powerOn(double now)
     mode_ = 0;
     modeShift_ = 0;
     conversions_ = 0;
+    convertedSeconds_ = 0;
     lastWord_ = 0;
     startConversion(now);
 }
 
 void Adc::startConversion(double now)
 {
-    end_ = now + conversionSeconds(type_, mode_) * scale_;
+    runningSeconds_ = conversionSeconds(type_, mode_);
+    end_ = now + runningSeconds_ * scale_;
     haveResult_ = false;
     rising_ = 0;
     falling_ = 0;
@@ -109,6 +111,7 @@ void Adc::takeResult(double now)
     haveResult_ = true;
     lastWord_ = word_;
     ++conversions_;
+    convertedSeconds_ += runningSeconds_;
 }
 
 void Adc::noteConversion(std::uint32_t word, int mode)
@@ -116,6 +119,7 @@ void Adc::noteConversion(std::uint32_t word, int mode)
     lastWord_ = word;
     mode_ = mode & 0x1F;
     ++conversions_;
+    convertedSeconds_ += conversionSeconds(type_, mode_);
 }
 
 void Adc::lines(bool selected, bool clock, bool dataIn, double now)

@@ -78,6 +78,9 @@ public:
 
     int mode() const { return mode_; }
     std::uint32_t conversions() const { return conversions_; }
+    // The nominal conversion times of those conversions, summed, in the
+    // instrument's seconds whatever the time scale.
+    double conversionSeconds() const { return convertedSeconds_; }
     std::uint32_t lastWord() const { return lastWord_; }
     // Counts a conversion made outside the serial interface (USB firmware).
     void noteConversion(std::uint32_t word, int mode);
@@ -98,7 +101,9 @@ private:
     int falling_ = 0;
     int mode_ = 0;
     unsigned modeShift_ = 0;
+    double runningSeconds_ = 0; // nominal length of the conversion now running
     std::uint32_t conversions_ = 0;
+    double convertedSeconds_ = 0;
     std::uint32_t lastWord_ = 0;
 };
 

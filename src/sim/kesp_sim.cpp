@@ -94,6 +94,17 @@ void kesp_sim_get_adc(KespSimAdcState* out)
     out->last_word = adc.lastWord();
     out->last_volts = orbilan::sim::Adc::voltsForWord(adc.lastWord());
     out->converting = simulator().adcConverting() ? 1 : 0;
+    out->type = adc.type();
+}
+
+void kesp_sim_get_timing(KespSimTiming* out)
+{
+    if (!out)
+        return;
+    const auto& sim = simulator();
+    out->conversions = sim.adc().conversions();
+    out->conversion_seconds = sim.adc().conversionSeconds();
+    out->settle_seconds = sim.firmwareSettleSeconds();
 }
 
 void kesp_sim_get_usb(KespSimUsbState* out)

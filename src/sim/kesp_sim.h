@@ -18,7 +18,8 @@
  *   KESP_SIM_NOISE        1 (default, 20 uV RMS per conversion) | 0
  *   KESP_SIM_PORT         printer-port base, e.g. 0x378 (default), 0x278, &H278
  *   KESP_SIM_CLOCK        DDS reference clock in Hz, e.g. 148.33M (default)
- *   KESP_SIM_ADC          2440 (default) | 2410
+ *   KESP_SIM_ADC          2440 (default) | 2410; Orbilan's front ends set the
+ *                         type vna.ini names when the program starts
  * A value that makes no sense is named on stderr and the default kept. */
 #ifndef KESP_SIM_H
 #define KESP_SIM_H
@@ -58,7 +59,7 @@ KESP_SIM_API int kesp_sim_usb_read(uint8_t* buffer, int capacity);
  * A status frame has n = 0 and is 5 bytes long. A result frame carries one
  * word per conversion (at most 62; more averages are pooled evenly into 62
  * words). A read with no result due returns a status frame; in real-time
- * mode a read while a result is still being measured waits up to 5 ms for
+ * mode a read while a result is still being measured waits about 5 ms for
  * it and otherwise returns a status frame (the host reads on). A status
  * command or a new measure command drops results nobody read (the second
  * command of a pair excepted), so a stale result never answers a new one. */
@@ -145,8 +146,20 @@ typedef struct KespSimAdcState {
     uint32_t last_word;   /* last 32-bit result word */
     double last_volts;    /* its voltage by the ADC scale */
     int converting;       /* 1 while a parallel-port conversion is running */
+    int type;             /* 2410 or 2440 */
 } KespSimAdcState;
 KESP_SIM_API void kesp_sim_get_adc(KespSimAdcState* out);
+
+/* The instrument's own time since power-on (kesp_sim_reset), in its own
+ * seconds whatever the timing scale, so also in instant timing: what a sweep
+ * costs on the instrument, before anything the host adds. Over the parallel
+ * port the host makes the settling waits itself; over USB the firmware does. */
+typedef struct KespSimTiming {
+    uint32_t conversions;      /* conversions performed (port or firmware) */
+    double conversion_seconds; /* their conversion times, by type and mode */
+    double settle_seconds;     /* settling waits the firmware made */
+} KespSimTiming;
+KESP_SIM_API void kesp_sim_get_timing(KespSimTiming* out);
 
 typedef struct KespSimUsbState {
     uint32_t writes;      /* accepted OUT transfers */

@@ -24,6 +24,13 @@ constexpr std::uint8_t CmdPowerDown = 0x80;
 constexpr std::uint8_t CmdMeasure = 0x10;
 constexpr std::uint8_t CmdPairFirst = 0x08;
 constexpr int MaxWordsPerReply = 62; // (255 - 5) / 4
+// In real-time timing a wait for the instrument sleeps in slices of this
+// length (a USB read with nothing due returns after one), and sleeps to this
+// margin before the instrument is done: the rest is waited for on the clock,
+// since a sleep wakes tens of microseconds late, more on a busy machine, and
+// the instrument's time must not grow by it.
+constexpr double WaitSliceSeconds = 0.005;
+constexpr double WakeMarginSeconds = 200e-6;
 
 // Printer-port data bit i travels as bit PortToMapped[i] of the USB byte.
 constexpr int PortToMapped[7] = {5, 6, 3, 2, 4, 0, 1};
@@ -158,6 +165,7 @@ void Simulator::powerOn()
     replies_.clear();
     pairOpen_ = false;
     firmwareBusyUntil_ = 0;
+    firmwareSettleSeconds_ = 0;
     replyCounter_ = 0;
     usbWrites_ = usbReads_ = usbIgnored_ = usbDropped_ = 0;
 }
@@ -237,6 +245,15 @@ void Simulator::sleepUntil(double t) const
     const double wait = t - now();
     if (wait > 0)
         std::this_thread::sleep_for(std::chrono::duration<double>(wait));
+}
+
+void Simulator::waitUntil(double t) const
+{
+    sleepUntil(t - WakeMarginSeconds);
+    // Not yielding: a yield on a busy machine hands the processor away for
+    // a whole time slice, milliseconds, which is the lateness to avoid.
+    while (now() < t) {
+    }
 }
 
 void Simulator::setTiming(double scale)
@@ -455,9 +472,16 @@ std::uint16_t Simulator::portIn(std::uint16_t port)
         return 0x00;
     const double t = now();
     if (timeScale_ > 0 && adc_.converting(t)) {
-        // The program polls without pause; sleeping a little per poll keeps a
-        // real-time run from spinning a core.
-        sleepUntil(faults_.adcStuck ? t + 200e-6 : std::min(adc_.conversionEnd(), t + 200e-6));
+        // The program polls without pause, as on a real port; sleeping within
+        // a poll keeps a real-time run from spinning a core, and the end of
+        // the conversion is seen when it comes.
+        const double end = adc_.conversionEnd();
+        if (faults_.adcStuck)
+            sleepUntil(t + 200e-6);
+        else if (end - t > WaitSliceSeconds + WakeMarginSeconds)
+            sleepUntil(t + WaitSliceSeconds);
+        else
+            waitUntil(end);
     }
     return adc_.dataOut(now()) ? 0x80 : 0x00;
 }
@@ -526,6 +550,7 @@ void Simulator::firmwareCommand(const std::uint8_t* f)
         for (int shift = 24; shift >= 0; shift -= 8)
             reply.bytes.push_back(static_cast<std::uint8_t>(w >> shift));
     }
+    firmwareSettleSeconds_ += waitMs / 1000.0;
     const double seconds = waitMs / 1000.0 + averages * Adc::conversionSeconds(adc_.type(), mode);
     reply.readyAt = std::max(now(), firmwareBusyUntil_) + seconds * timeScale_;
     firmwareBusyUntil_ = reply.readyAt;
@@ -562,7 +587,11 @@ int Simulator::usbRead(std::uint8_t* buffer, int capacity)
         // A result still being measured: the firmware answers the read with
         // a status frame after a short while, as the host's read loop expects.
         const double due = replies_.front().readyAt;
-        sleepUntil(std::min(due, now() + 0.005));
+        const double t = now();
+        if (due - t > WaitSliceSeconds + WakeMarginSeconds)
+            sleepUntil(t + WaitSliceSeconds);
+        else
+            waitUntil(due);
         result = now() >= due;
     }
     std::vector<std::uint8_t> frame = result ? replies_.front().bytes : statusFrame();

@@ -94,6 +94,9 @@ public:
     std::uint32_t usbIgnored() const { return usbIgnored_; }
     std::uint32_t usbPending() const { return static_cast<std::uint32_t>(replies_.size()); }
     std::uint32_t usbDropped() const { return usbDropped_; }
+    // The settling waits the firmware made before its conversions, in the
+    // instrument's seconds whatever the time scale.
+    double firmwareSettleSeconds() const { return firmwareSettleSeconds_; }
 
     const std::string& lastError() const { return lastError_; }
     void setError(std::string text) { lastError_ = std::move(text); }
@@ -108,6 +111,9 @@ private:
     void configureFromEnvironment();
     double now() const;
     void sleepUntil(double t) const;
+    // Waits until exactly t: the instrument is never late, the operating
+    // system's wake-up from a sleep is.
+    void waitUntil(double t) const;
     void applyLines(std::uint8_t value);
     double sampleVolts(Gaussian& noise);
     void firmwareCommand(const std::uint8_t* frame);
@@ -135,6 +141,7 @@ private:
     std::deque<Reply> replies_;
     bool pairOpen_ = false;
     double firmwareBusyUntil_ = 0;
+    double firmwareSettleSeconds_ = 0;
     std::uint8_t replyCounter_ = 0;
     std::uint32_t usbWrites_ = 0, usbReads_ = 0, usbIgnored_ = 0, usbDropped_ = 0;
 

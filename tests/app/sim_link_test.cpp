@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/manual_form.h"
 #include "instrument/instrument.h"
+#include "sim/configured_instrument.h"
 #include "sim/kesp_sim.h"
 #include "support/test_platform.h"
 
@@ -155,6 +156,59 @@ TEST_F(SimLink, RawSweepFillsTheTargetPointByPoint)
         kesp_sim_raw_reading(hz, &re, &im);
         EXPECT_NEAR(target[static_cast<std::size_t>(k)].re, kesp_sim_detector_offset() + re, 1e-6);
         EXPECT_NEAR(target[static_cast<std::size_t>(k)].im, kesp_sim_detector_offset() + im, 1e-6);
+    }
+}
+
+TEST_F(SimLink, TheSimulatedAdcIsTheConfiguredOneAndTakesTheTimeTheSweepPanelEstimates)
+{
+    const struct {
+        const char* ini;
+        int type;
+        double conversionSeconds;
+    } cases[] = {
+        {"", 2410, 1 / 7.5},
+        {"usb = yes\n", 2410, 1 / 7.5},
+        {"adctype = 2440\nadcmode = 1\n", 2440, 1 / 3520.0},
+        {"usb = yes\nadctype = 2440\nadcmode = 1\n", 2440, 1 / 3520.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ini);
+        kesp_sim_reset();
+        kesp_sim_set_timing(0);
+        open(c.ini);
+        // As every front end on the simulator does.
+        w->onConfigurationRead = [](const app::Settings& s) { EXPECT_EQ(sim::configureSimulator(s), ""); };
+        ASSERT_TRUE(load());
+        KespSimAdcState adc{};
+        kesp_sim_get_adc(&adc);
+        EXPECT_EQ(adc.type, c.type);
+
+        // Eleven points as the sweep panel estimates them, measured in
+        // instant timing: the instrument's own time is counted all the same.
+        w->settings.SweepPoints = 11;
+        for (int k = 1; k <= 11; ++k)
+            w->sweep.FreqList[static_cast<std::size_t>(k)] = k * 1000000;
+        w->EstTime();
+        const double estimate = std::stod(w->controls().at("TimeEstimate").caption());
+        KespSimTiming before{}, after{};
+        kesp_sim_get_timing(&before);
+        app::PointArray target{};
+        ASSERT_TRUE(run([&] { EXPECT_TRUE(w->CalAcquireSweep(target)); }));
+        kesp_sim_get_timing(&after);
+        const double conversions = after.conversions - before.conversions;
+        const double converting = after.conversion_seconds - before.conversion_seconds;
+        EXPECT_NEAR(converting, conversions * c.conversionSeconds, 1e-9);
+        // Over the printer port the program makes the settling wait before
+        // each reading itself; over USB the firmware does.
+        const double settling = w->settings.UsbLink ? after.settle_seconds - before.settle_seconds
+                                                    : conversions * w->settings.AdcWaitMs / 1000.0;
+        if (c.type == 2410) {
+            // 3.3 s over the printer port: 22 readings of 10 ms settling and
+            // 133 ms converting, 3.15 s. (The 2440's fastest mode converts in
+            // 0.3 ms, and the panel's allowance for the program's own work on
+            // each reading decides its estimate.)
+            EXPECT_NEAR((converting + settling) / estimate, 1.0, 0.1) << estimate;
+        }
     }
 }
 

@@ -18,6 +18,7 @@
 #endif
 #if ORBILAN_HAVE_SIM
 #include "sim/auto_follow_platform.h"
+#include "sim/configured_instrument.h"
 #include "sim/kesp_sim.h"
 #endif
 
@@ -43,6 +44,7 @@ protected:
         follow = std::make_unique<sim::AutoFollowPlatform>(platform);
         window = std::make_unique<app::MainWindow>(*follow, o);
         window->onCalibrationFinished = [] { kesp_sim_calibration_done(); };
+        window->onConfigurationRead = [](const app::Settings& s) { sim::configureSimulator(s); };
         EXPECT_TRUE(window->deliver([this] { window->Form_Load(); }));
 #else
         window = std::make_unique<app::MainWindow>(platform, o);

@@ -135,6 +135,44 @@ TEST(Correction, InterpolatePoint)
     EXPECT_DOUBLE_EQ(w.re, 2);
 }
 
+TEST(Correction, CalibrationValueAtAnyFrequencyContinuesPastEitherEnd)
+{
+    // Three calibration points, 1, 2 and 4 MHz; values linear in frequency
+    // between them but with a kink at 2 MHz, so that the pair used shows.
+    FrequencyArray freq{};
+    freq[0] = 3;
+    freq[1] = 1000000;
+    freq[2] = 2000000;
+    freq[3] = 4000000;
+    PointArray values{};
+    values[1] = {1, 10};
+    values[2] = {2, 20};
+    values[3] = {6, 0};
+    // Stale data above the count must never be reached.
+    freq[4] = 5000000;
+    values[4] = {1e9, 1e9};
+
+    EXPECT_EQ(CalibrationValueAt(1000000, freq, values), values[1]);
+    EXPECT_EQ(CalibrationValueAt(2000000, freq, values), values[2]);
+    EXPECT_EQ(CalibrationValueAt(4000000, freq, values), values[3]);
+    auto near = [&](std::int32_t f, Complex expected) {
+        const Complex v = CalibrationValueAt(f, freq, values);
+        EXPECT_NEAR(v.re, expected.re, 1e-12) << f;
+        EXPECT_NEAR(v.im, expected.im, 1e-12) << f;
+    };
+    near(1500000, {1.5, 15});
+    near(3000000, {4, 10});
+    // Beyond the top: the line through the last two points goes on.
+    near(4100000, {6.2, -1});
+    near(5000000, {8, -10});
+    // Below the bottom: the line through the first two points.
+    near(900000, {0.9, 9});
+
+    // One calibration point holds everywhere.
+    freq[0] = 1;
+    EXPECT_EQ(CalibrationValueAt(3000000, freq, values), values[1]);
+}
+
 TEST(Correction, GroupDelayFoldsBelowTheTopAndIsAlwaysPositive)
 {
     EXPECT_EQ(GroupDelaySecondFrequency(10000000, 1000), 10001000);
@@ -144,19 +182,36 @@ TEST(Correction, GroupDelayFoldsBelowTheTopAndIsAlwaysPositive)
 
     // A delay of 2 us: the phase falls by 360 * f * tau degrees.
     const double tau = 2e-6;
-    auto phase = [tau](double hz) { return -360.0 * hz * tau; };
+    auto at = [tau](double hz, double sign = 1) { return polarDeg(0.7, -sign * 360.0 * hz * tau); };
     const std::int32_t f = 10000000, ap = 1000;
-    EXPECT_NEAR(GroupDelayMicroseconds(phase(f), phase(f + ap), f, f + ap, ap), 2.0, 1e-9);
-    EXPECT_NEAR(GroupDelayMicroseconds(phase(f), phase(f - ap), f, f - ap, ap), 2.0, 1e-9);
+    EXPECT_NEAR(GroupDelayMicroseconds(at(f), at(f + ap), f, f + ap, ap), 2.0, 1e-9);
+    EXPECT_NEAR(GroupDelayMicroseconds(at(f), at(f - ap), f, f - ap, ap), 2.0, 1e-9);
     // A rising phase (a negative delay) is shown positive.
-    EXPECT_NEAR(GroupDelayMicroseconds(-phase(f), -phase(f + ap), f, f + ap, ap), 2.0, 1e-9);
+    EXPECT_NEAR(GroupDelayMicroseconds(at(f, -1), at(f + ap, -1), f, f + ap, ap), 2.0, 1e-9);
 
-    // Phases as the instrument reads them, in (-180, 180]: a step across the
-    // edge is still the small step, whichever way the second frequency lies.
-    EXPECT_NEAR(GroupDelayMicroseconds(-179.64, 179.64, f, f + ap, ap), 2.0, 1e-9);
-    EXPECT_NEAR(GroupDelayMicroseconds(179.64, -179.64, f, f - ap, ap), 2.0, 1e-9);
-    EXPECT_NEAR(GroupDelayMicroseconds(179.64, -179.64, f, f + ap, ap), 2.0, 1e-9);
-    EXPECT_NEAR(GroupDelayMicroseconds(180.0, -180.0, f, f + ap, ap), 0.0, 1e-9);
+    // A step across the edge of the phase is still the small step, whichever
+    // way the second frequency lies.
+    EXPECT_NEAR(GroupDelayMicroseconds(polarDeg(1, -179.64), polarDeg(1, 179.64), f, f + ap, ap), 2.0, 1e-9);
+    EXPECT_NEAR(GroupDelayMicroseconds(polarDeg(1, 179.64), polarDeg(1, -179.64), f, f - ap, ap), 2.0, 1e-9);
+    EXPECT_NEAR(GroupDelayMicroseconds(polarDeg(1, 179.64), polarDeg(1, -179.64), f, f + ap, ap), 2.0, 1e-9);
+    EXPECT_NEAR(GroupDelayMicroseconds(polarDeg(1, 180.0), polarDeg(1, -180.0), f, f + ap, ap), 0.0, 1e-9);
+    // Nothing measured (a reading equal to the isolation) has no delay.
+    EXPECT_EQ(GroupDelayMicroseconds({0, 0}, {0, 0}, f, f + ap, ap), 0.0);
+}
+
+TEST(Correction, GroupDelayIsNotMovedByThePhaseDisplaysAxisRule)
+{
+    // A 50 ns line over a 1 kHz aperture turns by 0.018 degrees. Where its
+    // phase passes 0 both readings lie within 1/1000 of the axis, and the
+    // displayed phases both read 0; the delay is still 50 ns.
+    const Complex isol{0, 0}, thru{0.8, 0};
+    const Complex atF = CMul(thru, polarDeg(1, 0.03)), atSecond = CMul(thru, polarDeg(1, 0.012));
+    EXPECT_NEAR(TransmissionRatio(isol, thru, atF).im, 0.0, 1e-20);
+    EXPECT_NEAR(TransmissionRatio(isol, thru, atSecond).im, 0.0, 1e-20);
+    const std::int32_t f = 20000000, ap = 1000;
+    EXPECT_NEAR(GroupDelayMicroseconds(TransmissionQuotient(isol, thru, atF),
+                                       TransmissionQuotient(isol, thru, atSecond), f, f + ap, ap),
+                0.05, 1e-9);
 }
 
 TEST(Correction, CalModesRules)

@@ -11,7 +11,7 @@ cd "$dir"
 grep -qx 'reflection calibration of 101 points, 1000000 to 30000000 Hz, written to bench.cal' out
 "$cli" measure --simulate --dut refl:R=10,L=1u,C=100p,topology=series --mode reflection --cal bench.cal \
   -o antenna.s1p > out 2> err
-grep -qx '101 points, 1000000 to 30000000 Hz (Calibrated), written to antenna.s1p' out
+grep -Eqx '101 points, 1000000 to 30000000 Hz \(Calibrated\), swept in [0-9]+\.[0-9]{2} s \(estimate 30\.3 s\), written to antenna\.s1p' out
 grep -qx '# HZ S RI R 50' <(tr -d '\r' < antenna.s1p)
 test "$(tr -d '\r' < antenna.s1p | grep -cv '^[!#]')" -eq 101
 
@@ -30,7 +30,7 @@ grep -qx 'orbilan-cli measure: --cal FILE is missing' err
 # measure then tdr: the harmonic sweep is the natural pair; another refused.
 "$cli" calibrate --simulate --mode reflection --tdr-grid --stop 30m --steps 100 -o tdr.cal > out
 "$cli" measure --simulate --dut refl:R=100 --mode reflection --cal tdr.cal -o tdr.s1p > out
-grep -qx '101 points, 297029 to 29999929 Hz (Calibrated), written to tdr.s1p' out
+grep -Eqx '101 points, 297029 to 29999929 Hz \(Calibrated\), swept in [0-9]+\.[0-9]{2} s \(estimate [0-9.]+ s\), written to tdr\.s1p' out
 "$cli" tdr tdr.s1p --vf 0.66 --max-distance 50 -o tdr.csv > out
 grep -qx 'distance_m,time_s,impulse,step_rho,impedance_ohm' <(tr -d '\r' < tdr.csv | head -1)
 test "$(status "$cli" tdr antenna.s1p -o no.csv)" -eq 2

@@ -5,6 +5,7 @@
 
 #include "fake_link.h"
 #include "instrument/instrument.h"
+#include "instrument/link_library.h"
 
 using namespace orbilan::instrument;
 using orbilan::test::FakeParallelInstrument;
@@ -189,6 +190,23 @@ TEST_F(Link, MissingLibraryOrFunctionIsReportedNotCrashed)
     EXPECT_EQ(s.function, "Inp32");
     // Asked again, the same answer: nothing half-bound is ever called.
     EXPECT_EQ(broken.DdsResetSerial(Lpt1).fault, LinkFault::FunctionMissing);
+}
+
+TEST(LinkLibrarySearch, BesideTheProgramThenThePrivateFolderNeverTheWorkingFolder)
+{
+    EXPECT_EQ(LinkLibrary::searchFolders("/usr/bin"), (std::vector<std::string>{"/usr/bin", "/usr/lib/orbilan"}));
+    EXPECT_EQ(LinkLibrary::searchFolders("/opt/kesp/bin"),
+              (std::vector<std::string>{"/opt/kesp/bin", "/opt/kesp/lib/orbilan"}));
+    EXPECT_TRUE(LinkLibrary::searchFolders("").empty());
+
+    // A library in neither folder is missing, even when the loader's own
+    // search path would find one of that name.
+    LinkLibrary absent("libm.so.6", {"cos"});
+    const BindResult& r = absent.bind();
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.function, "");
+    const std::string here = LinkLibrary::programFolder();
+    EXPECT_EQ(r.detail, "libm.so.6 is not in " + here + " or " + LinkLibrary::searchFolders(here)[1]);
 }
 
 TEST_F(Link, UsbStartupFrames)

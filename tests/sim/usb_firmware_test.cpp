@@ -85,6 +85,51 @@ TEST_F(SimTest, MeasureFramesReturnOneWordPerConversionAtTheAskedPhase)
     EXPECT_EQ(receive().size(), 5u) << "then status frames again";
 }
 
+TEST_F(SimTest, TheInstrumentsOwnTimeCountsSettlingAndConversionsByTypeAndMode)
+{
+    // Instant timing: the figures are the instrument's seconds all the same.
+    auto timing = [] {
+        KespSimTiming t{};
+        kesp_sim_get_timing(&t);
+        return t;
+    };
+    KespSimTiming t = timing();
+    EXPECT_EQ(t.conversions, 0u);
+    EXPECT_EQ(t.conversion_seconds, 0.0);
+
+    ASSERT_TRUE(send(wire::measureFrame(0x50, OneMHzWord, 0, 25, 4, 1))); // 2440, mode 1: 3.52 kHz
+    receive();
+    t = timing();
+    EXPECT_EQ(t.conversions, 4u);
+    EXPECT_NEAR(t.conversion_seconds, 4 / 3520.0, 1e-15);
+    EXPECT_NEAR(t.settle_seconds, 0.025, 1e-15);
+
+    ASSERT_EQ(kesp_sim_set_adc_type(2410), 1); // 7.5 Hz whatever the mode byte says
+    ASSERT_TRUE(send(wire::measureFrame(0x50, OneMHzWord, 0, 10, 3, 1)));
+    receive();
+    t = timing();
+    EXPECT_EQ(t.conversions, 7u);
+    EXPECT_NEAR(t.conversion_seconds, 4 / 3520.0 + 3 / 7.5, 1e-15);
+    EXPECT_NEAR(t.settle_seconds, 0.035, 1e-15);
+    KespSimAdcState adc{};
+    kesp_sim_get_adc(&adc);
+    EXPECT_EQ(adc.type, 2410);
+
+    // Over the port the host makes the settling waits; the conversions count
+    // at the rate each ran at: mode 0 (880 Hz) until a read has sent mode 9.
+    ASSERT_EQ(kesp_sim_set_adc_type(2440), 1);
+    port.resetSerial();
+    port.convert(9);
+    port.convert(9);
+    t = timing();
+    EXPECT_EQ(t.conversions, 9u);
+    EXPECT_NEAR(t.conversion_seconds, 4 / 3520.0 + 3 / 7.5 + 1 / 880.0 + 1 / 13.75, 1e-12);
+    EXPECT_NEAR(t.settle_seconds, 0.035, 1e-15);
+
+    kesp_sim_reset();
+    EXPECT_EQ(timing().conversions, 0u) << "power-on starts the count afresh";
+}
+
 TEST_F(SimTest, AveragesBeyondOneFramePoolIntoSixtyTwoWordsAndZeroGivesNone)
 {
     ASSERT_TRUE(send(wire::measureFrame(0x50, OneMHzWord, 0, 0, 100)));
