@@ -88,8 +88,10 @@ ui::Control& MainWindow::c(const std::string& name, int index)
 }
 
 ui::MsgResult MainWindow::msg(const std::string& text, ui::MsgButtons buttons, ui::MsgIcon icon,
-                              const std::string& title)
+                              const std::string& title, const std::string& detail)
 {
+    if (!detail.empty())
+        return platform_.detailedMessageBox(text, detail, buttons, icon, title);
     return platform_.messageBox(text, buttons, icon, title);
 }
 

@@ -78,6 +78,13 @@ public:
     // nothing runs any more.
     bool deliver(const std::function<void()>& action);
     bool ended() const { return ended_; }
+    // A continuous sweep (Clear and Re-start, Start/Resume) is running and
+    // only a user's action will stop it: it has not been told to stop, no
+    // single sweep is completing the pass, no calibration is measuring.
+    bool sweepingUntilStopped() const
+    {
+        return continuousSweeps_ > 0 && !sweep.StopSweep && !sweep.SingleSweep && !calibrating_;
+    }
 
     // Called once per measured point, just before the window system gets
     // control (scripts use it to act "during point 37").
@@ -112,8 +119,10 @@ public:
     void yieldToWindow(bool afterPoint = false);
     // Focus to a control only when it is reachable and enabled.
     void SafeSetFocus(const std::string& name, int index = -1);
+    // `detail`: the cause behind the message (the desktop's details), if known.
     ui::MsgResult msg(const std::string& text, ui::MsgButtons buttons = ui::MsgButtons::Ok,
-                      ui::MsgIcon icon = ui::MsgIcon::None, const std::string& title = "Orbilan");
+                      ui::MsgIcon icon = ui::MsgIcon::None, const std::string& title = "Orbilan",
+                      const std::string& detail = {});
     // A control by name. One another area has not created yet is made on the
     // spot as a plain label and remembered, so that the areas can be built
     // apart; a complete program creates none (a test checks that).
@@ -125,9 +134,10 @@ public:
     void LoadCFG();
     void OrbilanButton_Click();
     void End_Button_Click();
-    // "USB Communication error with VNA: aborting program", then the program
-    // ends, after offering an unsaved calibration for saving.
-    [[noreturn]] void UsbFatal();
+    // "USB Communication error with VNA: aborting program" with brindle's
+    // cause as its detail, then the program ends, after offering an unsaved
+    // calibration for saving.
+    [[noreturn]] void UsbFatal(const std::string& cause = {});
     // Measures point PointIndex at FreqList(PointIndex) into RawPoints(PointIndex).
     // False when the point could not be measured (the user was told and
     // StopSweep is set); RawPoints(PointIndex) is then left as it was.
@@ -245,9 +255,13 @@ private:
     // carry is limited, and the user is told once per key.
     instrument::AdcFrameBytes usbAdcBytes();
     // Turns a link fault into what the user sees. A missing library and a
-    // failed or silent USB transfer end the program; a stuck parallel ADC is
-    // reported, stops the sweep and gives false. True when all went well.
+    // failed or silent USB transfer end the program; a stuck parallel ADC or
+    // a USB result without a reading is reported, stops the sweep and gives
+    // false. True when all went well.
     bool linkOk(const instrument::LinkStatus& status);
+    // The same for a measurement whose result is thrown away (the warm-up
+    // readings): a result without a reading is then no fault.
+    void linkOkUnlessUnused(const instrument::LinkStatus& status);
     // Before a fatal link fault ends the program: a calibration made before
     // the link failed is sound and needs no instrument to be saved, so it is
     // offered as Exit offers it. Not while a calibration is being made (its
@@ -259,6 +273,7 @@ private:
     // One point at hz the way DDSADC measures it.
     bool measurePoint(std::int32_t hz, Complex& reading);
     unsigned limitedKeysTold_ = 0; // bit per vna.ini key already reported as limited
+    std::string linkCause_;        // why the start-up's extra USB read failed, for the retry dialog
 
     // ------------------------------------------- private helpers of main_window_sweep.cpp
     // (sweep area)
@@ -360,6 +375,7 @@ private:
     bool ended_ = false;
     bool calibrating_ = false; // a calibration has begun and not yet ended
     bool exiting_ = false;     // Exit has offered the calibration and is powering down
+    int continuousSweeps_ = 0; // continuous sweep loops running, one inside another
     int deliverDepth_ = 0;
 };
 

@@ -748,11 +748,8 @@ bool MainWindow::LoadCalFile()
     // fails leaves the calibration, the sweep and the settings as they were.
     std::string text;
     if (const auto error = cal::ReadWholeFile(*path, text, MaxCalFileBytes)) {
-        if (error->number == 7)
-            msg(InvalidCalFile);
-        else
-            msg("Error " + num(error->number) + ": " + error->description + "\r" + *path, ui::MsgButtons::Ok,
-                ui::MsgIcon::Exclamation, "File error");
+        msg("Error " + num(error->number) + ": " + error->description + "\r" + *path, ui::MsgButtons::Ok,
+            ui::MsgIcon::Exclamation, "File error");
         return false;
     }
     const auto data = cal::ReadCalFile(text);

@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <utility>
 
 #include "app/main_window.h"
 #include "app/manual_form.h"
@@ -98,7 +99,8 @@ void MainWindow::Form_Load()
         if (StartTransport())
             break;
         const std::string text = std::string(settings.UsbLink ? NotRespondingUsb : NotRespondingLpt) + "\r" + RetryText;
-        if (msg(text, ui::MsgButtons::OkCancel, ui::MsgIcon::None, NotRespondingTitle) != ui::MsgResult::Ok)
+        if (msg(text, ui::MsgButtons::OkCancel, ui::MsgIcon::None, NotRespondingTitle, std::exchange(linkCause_, {}))
+            != ui::MsgResult::Ok)
             EndProgram();
     }
 
@@ -140,38 +142,26 @@ bool MainWindow::StartTransport()
         return true;
     }
 
+    instrument::Instrument::UseUsbId(settings.UsbId);
     linkOk(link.UsbProbe());
     if (link.UsbNotReady())
         return false;
     const LinkStatus extra = link.UsbReadReply();
-    if (extra.fault == LinkFault::TransferFailed)
+    if (extra.fault == LinkFault::TransferFailed) {
+        linkCause_ = extra.detail;
         return false;
+    }
     linkOk(extra);
     linkOk(link.UsbDdsInit());
     if (frequencyAllowed(WarmUpHz))
-        linkOk(link.UsbMeasure(instrument::TuningWord(WarmUpHz, settings.ClockHz), 0, true, usbAdcBytes()));
+        linkOkUnlessUnused(link.UsbMeasure(instrument::TuningWord(WarmUpHz, settings.ClockHz), 0, true, usbAdcBytes()));
     return true;
 }
 
 void MainWindow::LoadCFG()
 {
-    const std::filesystem::path path = std::filesystem::path(options_.iniDir) / "vna.ini";
     ui::Control& title = ui_.at("TitleLabel");
-    std::error_code ec;
-    ConfigOutcome out;
-    if (!std::filesystem::exists(path, ec)) {
-        out = app::LoadCFG(nullptr, settings, title.caption());
-    } else {
-        std::ifstream file(path, std::ios::binary);
-        if (file) {
-            out = app::LoadCFG(&file, settings, title.caption());
-        } else {
-            // There, but not readable: the defaults, and the reason.
-            settings = Settings{};
-            out.title = title.caption();
-            out.messages.push_back("Error 75 reading vna.ini:\r" + path.string());
-        }
-    }
+    const ConfigOutcome out = LoadConfigFile(options_.iniDir, settings, title.caption());
 
     sweep.FreqUnitsLocked = true;
     sweep.LockedUnits = c("F1units").caption();
@@ -204,7 +194,9 @@ void MainWindow::End_Button_Click()
     // Offered once more if the user declined before (-1), and offered at all
     // if the window was never ready to ask (1): a calibration whose kind is
     // not the one in view, or one left incomplete, still holds the other's.
-    if (cal.CalUnsaved != 0) {
+    // Not while a calibration is being made: its readings are then part old,
+    // part new, and a file would call the mix valid.
+    if (cal.CalUnsaved != 0 && !calibrating_) {
         cal.CalUnsaved = 1;
         CheckUnsavedCal();
     }
@@ -216,9 +208,9 @@ void MainWindow::End_Button_Click()
     EndProgram();
 }
 
-void MainWindow::UsbFatal()
+void MainWindow::UsbFatal(const std::string& cause)
 {
-    msg(UsbFatalText);
+    msg(UsbFatalText, ui::MsgButtons::Ok, ui::MsgIcon::None, "Orbilan", cause);
     offerCalibrationBeforeFatalEnd();
     EndProgram();
 }
@@ -270,7 +262,7 @@ bool MainWindow::linkOk(const LinkStatus& s)
         msg("Function " + s.function + " not found in " + s.library);
         EndProgram();
     case LinkFault::TransferFailed:
-        UsbFatal();
+        UsbFatal(s.detail);
     case LinkFault::NoResult:
         // A result that may still come would be taken for the next one's:
         // the link cannot be trusted any more.
@@ -282,8 +274,20 @@ bool MainWindow::linkOk(const LinkStatus& s)
             + " seconds\rCheck that VNA is connected and switched on.");
         sweep.StopSweep = true;
         return false;
+    case LinkFault::EmptyResult:
+        // The exchange ended in step, so the link goes on; but the point has
+        // no reading, and an earlier one must not stand in for it.
+        msg("The measurement result from VNA holds no reading\rCheck that VNA is connected and switched on.");
+        sweep.StopSweep = true;
+        return false;
     }
     return false;
+}
+
+void MainWindow::linkOkUnlessUnused(const LinkStatus& s)
+{
+    if (s.fault != LinkFault::EmptyResult)
+        linkOk(s);
 }
 
 bool MainWindow::frequencyAllowed(std::int32_t hz)
@@ -331,12 +335,15 @@ bool MainWindow::measurePoint(std::int32_t hz, Complex& reading)
     const std::uint32_t word = instrument::TuningWord(hz, settings.ClockHz);
     const instrument::AdcFrameBytes adc = usbAdcBytes();
     if (!sweep.CdsOn) {
-        linkOk(link.UsbMeasurePair(word, 0, 1, adc));
+        if (!linkOk(link.UsbMeasurePair(word, 0, 1, adc)))
+            return false;
         reading = Complex{link.AdcVoltsFirst, link.AdcVolts};
     } else {
-        linkOk(link.UsbMeasurePair(word, 0, 2, adc));
+        if (!linkOk(link.UsbMeasurePair(word, 0, 2, adc)))
+            return false;
         const double re = (link.AdcVoltsFirst - link.AdcVolts) / 2;
-        linkOk(link.UsbMeasurePair(word, 1, 3, adc));
+        if (!linkOk(link.UsbMeasurePair(word, 1, 3, adc)))
+            return false;
         reading = Complex{re, (link.AdcVoltsFirst - link.AdcVolts) / 2};
     }
     return true;
@@ -365,8 +372,8 @@ bool MainWindow::CalAcquireSweep(PointArray& target)
             return false;
 
     if (settings.UsbLink && frequencyAllowed(sweep.FreqList[1]))
-        linkOk(instrument_->UsbMeasure(instrument::TuningWord(sweep.FreqList[1], settings.ClockHz), 0, true,
-                                       usbAdcBytes()));
+        linkOkUnlessUnused(instrument_->UsbMeasure(instrument::TuningWord(sweep.FreqList[1], settings.ClockHz), 0,
+                                                   true, usbAdcBytes()));
     disp.PlotSelection = 3;
     sweep.PointIndex = 1;
     for (int k = 1; k <= points; ++k) {

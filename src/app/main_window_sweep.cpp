@@ -749,6 +749,13 @@ void MainWindow::SweepButton_Click(int index)
     Grayall();
     CloseOpenLists();
     sweep.ResumeIndex = sweep.PointIndex;
+    // Counts the continuous loops below while they run, also when the
+    // program ends inside one.
+    struct ContinuousLoop {
+        int& count;
+        explicit ContinuousLoop(int& c) : count(++c) {}
+        ~ContinuousLoop() { --count; }
+    };
 
     switch (index) {
     case 0: // Clear and Re-start
@@ -761,18 +768,21 @@ void MainWindow::SweepButton_Click(int index)
         SafeSetFocus("SweepButton", 2);
         if (c("DisplayMemory").caption() == "Hide")
             DrawStoredTrace();
-        do {
-            sweep.StopSweep = false;
-            sweep.PassDone = false;
-            measure();
-            if (sweep.PassDone && !sweep.SingleSweep) {
-                sweep.ResumeIndex = 0;
+        {
+            const ContinuousLoop running(continuousSweeps_);
+            do {
+                sweep.StopSweep = false;
                 sweep.PassDone = false;
-                c("SweepLED", 0).setBackColour(Grey);
-                c("SweepLED", 1).setBackColour(White);
-                c("SweepStatus").setCaption(StatusContinuous);
-            }
-        } while (!sweep.StopSweep);
+                measure();
+                if (sweep.PassDone && !sweep.SingleSweep) {
+                    sweep.ResumeIndex = 0;
+                    sweep.PassDone = false;
+                    c("SweepLED", 0).setBackColour(Grey);
+                    c("SweepLED", 1).setBackColour(White);
+                    c("SweepStatus").setCaption(StatusContinuous);
+                }
+            } while (!sweep.StopSweep);
+        }
         if (sweep.PassFailed)
             showStopped();
         break;
@@ -783,13 +793,16 @@ void MainWindow::SweepButton_Click(int index)
         sweep.SingleSweep = false;
         showSweepState(StatusContinuous, 1, {0, 2, 3});
         SafeSetFocus("SweepButton", 2);
-        do {
-            sweep.StopSweep = false;
-            sweep.PassDone = false;
-            measure();
-            if (sweep.PassDone)
-                sweep.ResumeIndex = 0;
-        } while (!sweep.StopSweep);
+        {
+            const ContinuousLoop running(continuousSweeps_);
+            do {
+                sweep.StopSweep = false;
+                sweep.PassDone = false;
+                measure();
+                if (sweep.PassDone)
+                    sweep.ResumeIndex = 0;
+            } while (!sweep.StopSweep);
+        }
         if (sweep.PassFailed)
             showStopped();
         break;

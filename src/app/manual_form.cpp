@@ -57,7 +57,9 @@ void ManualForm::Command1_Click()
     auto& link = main_.instrument();
     const Settings& s = main_.settings;
     if (s.UsbLink) {
-        main_.linkOk(link.UsbMeasure(instrument::TuningWord(hz, s.ClockHz), manualPhase_, true, main_.usbAdcBytes()));
+        if (!main_.linkOk(
+                link.UsbMeasure(instrument::TuningWord(hz, s.ClockHz), manualPhase_, true, main_.usbAdcBytes())))
+            return;
     } else {
         // One conversion, straight after the load: no settling wait, no averaging.
         if (!main_.linkOk(link.DdsLoad(main_.ports(), instrument::TuningWordHex(hz, s.ClockHz), manualPhase_)))

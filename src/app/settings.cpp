@@ -2,7 +2,10 @@
 
 #include <cfloat>
 #include <cmath>
+#include <filesystem>
+#include <sstream>
 
+#include "cal/text_file.h"
 #include "ui/number_text.h"
 
 namespace orbilan::app {
@@ -50,6 +53,24 @@ float asSingle(double v)
     if (!std::isfinite(v) || std::fabs(v) > FLT_MAX)
         throw Overflow{};
     return static_cast<float>(v);
+}
+
+// "vvvv:pppp" with one to four hexadecimal digits each, written back with
+// four lower-case digits; "" when the text is no such pair.
+std::string usbIdText(const std::string& text)
+{
+    const auto colon = text.find(':');
+    if (colon == std::string::npos)
+        return {};
+    std::string out;
+    for (const std::string& part : {text.substr(0, colon), text.substr(colon + 1)}) {
+        if (part.empty() || part.size() > 4 || part.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+            return {};
+        if (!out.empty())
+            out += ':';
+        out += std::string(4 - part.size(), '0') + ui::toLowerAscii(part);
+    }
+    return out;
 }
 
 ui::Rgb graticuleColour(std::int16_t n)
@@ -116,7 +137,14 @@ void applyLine(const ConfigLine& line, Settings& s, ConfigOutcome& out)
             out.adcModeButtonVisible = 0;
         }
     } else if (key == "adcavg") {
-        s.AdcAverages = asInt16(number);
+        // No readings would leave each point with an earlier point's reading.
+        const std::int16_t averages = asInt16(number);
+        if (averages >= 1) {
+            s.AdcAverages = averages;
+        } else {
+            out.messages.push_back("VNA.INI  adcavg entry error\radcavg set to 1");
+            s.AdcAverages = 1;
+        }
     } else if (key == "npoints") {
         if (number >= 11 && number <= 401) {
             s.SweepPoints = asInt16(number);
@@ -124,6 +152,10 @@ void applyLine(const ConfigLine& line, Settings& s, ConfigOutcome& out)
             out.messages.push_back("VNA.INI  npoints entry error\rnpoints set to default (21)");
             s.SweepPoints = 21;
         }
+    } else if (key == "usbid") {
+        s.UsbId = usbIdText(line.value);
+        if (s.UsbId.empty())
+            out.messages.push_back("VNA.INI  usbid entry error (vvvv:pppp expected)\rthe default USB ids are used");
     }
     // Any other key is ignored.
 }
@@ -182,6 +214,26 @@ ConfigOutcome LoadCFG(std::istream* file, Settings& s, const std::string& previo
 
     out.title = s.OwnerName.empty() ? "Kesp VNA" : s.OwnerName + "'s Kesp VNA";
     return out;
+}
+
+ConfigOutcome LoadConfigFile(const std::string& dir, Settings& s, const std::string& previousTitle)
+{
+    const std::string path = (std::filesystem::path(dir) / "vna.ini").string();
+    std::string text;
+    if (const auto error = cal::ReadWholeFile(path, text, MaxConfigBytes)) {
+        if (error->number == 76) // not there
+            return LoadCFG(nullptr, s, previousTitle);
+        // There, but no configuration: the defaults, and the reason.
+        s = Settings{};
+        ConfigOutcome out;
+        out.title = previousTitle;
+        out.fileFound = true;
+        out.messages.push_back("Error " + std::to_string(error->number) + " reading vna.ini: " + error->description
+                               + "\r" + path);
+        return out;
+    }
+    std::istringstream in(text);
+    return LoadCFG(&in, s, previousTitle);
 }
 
 } // namespace orbilan::app

@@ -3,6 +3,7 @@
 // arithmetic expects (clk=148.33 must give 148,330,002 Hz).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <string>
@@ -35,6 +36,9 @@ struct Settings {
     std::int16_t AdcAverages = 1;          // adcavg
     std::int16_t SweepPoints = 11;         // npoints
     float AdcConvMs = 130;                 // conversion time of one reading
+    // usbid: the instrument's USB ids as "vvvv:pppp" (lower-case hex), for
+    // firmware that reports other ids than brindle's default; "" = default.
+    std::string UsbId;
 };
 
 // What reading vna.ini asks of the window besides the settings.
@@ -64,6 +68,16 @@ ConfigLine ReadConfigLine(const std::string& line);
 // (nullptr: there is no vna.ini). `previousTitle` stays the title when the
 // file is missing or a read error stops reading.
 ConfigOutcome LoadCFG(std::istream* file, Settings& settings, const std::string& previousTitle);
+
+// The largest vna.ini read: a few hundred bytes are usual, and a file far
+// beyond is no configuration (a link to a device, a mistake).
+inline constexpr std::size_t MaxConfigBytes = 1 << 20;
+
+// Reads `dir`/vna.ini as start-up does. A missing file gives the defaults
+// and LoadCFG's message; one that cannot be read (not a regular file, above
+// MaxConfigBytes, no permission) gives the defaults and a message that says
+// why and names the file.
+ConfigOutcome LoadConfigFile(const std::string& dir, Settings& settings, const std::string& previousTitle);
 
 // The caption of the ADC mode button for a mode number.
 std::string AdcModeCaption(int mode);

@@ -6,10 +6,10 @@
  * (0x278/0x378 data, 0x279/0x379 status) into USB frames, so that a program
  * written for the parallel port can drive the instrument over USB.
  *
- * Every device object logs its traffic; the log is appended to vnalog.txt in
- * the user's state folder ($XDG_STATE_HOME/orbilan, else
- * ~/.local/state/orbilan) when it fills, when the object goes and when the
- * process ends. A log file past 16 MiB is kept as vnalog.txt.1 and a new one
+ * Every device object logs its traffic and why an open or a transfer
+ * failed; the log is appended to vnalog.txt in the user's state folder
+ * ($XDG_STATE_HOME/orbilan, else ~/.local/state/orbilan) when it fills, when
+ * the object goes and when the process ends. A log file past 16 MiB is kept as vnalog.txt.1 and a new one
  * begun. With ORBILAN_SIMULATE=1 the simulated instrument of
  * libkespsim.so answers instead of a real one. */
 #pragma once
@@ -36,6 +36,11 @@ extern "C" {
 BRINDLE_API int32_t vnawrite(_VNA_TXBUFFER* buffer, int16_t length);
 /* count receives the bytes read (0 when the read failed). */
 BRINDLE_API int32_t vnaread(_VNA_RXBUFFER* buffer, int16_t* count);
+/* Why the last vnawrite or vnaread failed, in words for the user, with the
+ * fix where there is one (no device with the instrument's ids, permission
+ * denied, busy, disconnected, no answer in time); "" after a success or when
+ * brindle cannot tell. Valid until the next call of vnawrite or vnaread. */
+BRINDLE_API const char* vnaerror(void);
 BRINDLE_API int32_t Out32(int16_t port, int16_t value);
 /* -1 for a port that is not served or when nothing came back. */
 BRINDLE_API int16_t Inp32(int16_t port);

@@ -30,6 +30,10 @@ public:
     virtual bool control(Handle handle, std::uint32_t code, const void* in, std::uint32_t inSize, void* out,
                          std::uint32_t outSize, std::uint32_t& returned) = 0;
     virtual void close(Handle handle) = 0;
+    // Why the last open or control request failed, in words for the user
+    // with the fix where there is one; "" when it succeeded or the driver
+    // cannot tell.
+    virtual std::string lastError() const { return {}; }
 };
 
 // The process's driver: the simulator when ORBILAN_SIMULATE=1, else libusb.

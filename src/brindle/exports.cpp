@@ -1,4 +1,7 @@
+#include <string>
+
 #include "brindle/brindle.h"
+#include "brindle/driver.h"
 #include "brindle/port_map.h"
 
 namespace {
@@ -17,6 +20,22 @@ struct SharedDevice {
     }
 } shared;
 
+// The cause vnaerror() gives: that of the last failed vnawrite or vnaread.
+std::string& lastCause()
+{
+    static std::string cause;
+    return cause;
+}
+
+int32_t outcome(bool ok)
+{
+    if (ok)
+        lastCause().clear();
+    else
+        lastCause() = brindle::driver().lastError();
+    return ok ? 1 : 0;
+}
+
 bool isDataPort(std::uint16_t port) { return port == 0x278 || port == 0x378; }
 bool isStatusPort(std::uint16_t port) { return port == 0x279 || port == 0x379; }
 
@@ -26,8 +45,8 @@ extern "C" int32_t vnawrite(_VNA_TXBUFFER* buffer, int16_t length)
 {
     VNADevice& device = shared.get();
     if (device.get_State() != 1)
-        return 0;
-    return device.Write(buffer, length) ? 1 : 0;
+        return outcome(false);
+    return outcome(device.Write(buffer, length));
 }
 
 extern "C" int32_t vnaread(_VNA_RXBUFFER* buffer, int16_t* count)
@@ -36,12 +55,14 @@ extern "C" int32_t vnaread(_VNA_RXBUFFER* buffer, int16_t* count)
         *count = 0;
     VNADevice& device = shared.get();
     if (device.get_State() != 1)
-        return 0;
+        return outcome(false);
     const bool ok = device.Read(buffer);
     if (ok && count)
         *count = static_cast<int16_t>(device.get_BytesReturned() & 0xFFFF);
-    return ok ? 1 : 0;
+    return outcome(ok);
 }
+
+extern "C" const char* vnaerror(void) { return lastCause().c_str(); }
 
 extern "C" int32_t Out32(int16_t port, int16_t value)
 {

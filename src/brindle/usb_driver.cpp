@@ -1,17 +1,18 @@
 // A real instrument behind the driver seam, through libusb. Device N of the
 // driver's names is the N-th attached device with the instrument's ids
-// (BRINDLE_USB_ID=vvvv:pppp, hexadecimal; an unprogrammed EZ-USB controller
-// by default). Pipes are the endpoints of interface 0 in descriptor order:
-// pipe 0 the bulk OUT, pipe 1 the bulk IN of the instrument's firmware.
+// (BRINDLE_USB_ID=vvvv:pppp, hexadecimal, read at each open; an unprogrammed
+// EZ-USB controller by default), counted by bus and address. Pipes are the
+// endpoints of interface 0, alternate setting 0, in descriptor order: pipe 0
+// the bulk OUT, pipe 1 the bulk IN of the instrument's firmware.
 #include <libusb.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <vector>
 
 #include "brindle/driver.h"
+#include "brindle/usb_access.h"
 
 namespace brindle {
 
@@ -19,6 +20,8 @@ namespace {
 
 struct OpenDevice {
     libusb_device_handle* handle = nullptr;
+    UsbId id;
+    UsbPlace place;
     std::vector<unsigned char> pipes; // endpoint addresses of interface 0
 };
 
@@ -26,13 +29,6 @@ class UsbDriver : public Driver {
 public:
     UsbDriver()
     {
-        if (const char* id = std::getenv("BRINDLE_USB_ID")) {
-            unsigned v = 0, p = 0;
-            if (std::sscanf(id, "%x:%x", &v, &p) == 2) {
-                vendor_ = static_cast<std::uint16_t>(v);
-                product_ = static_cast<std::uint16_t>(p);
-            }
-        }
         if (const char* t = std::getenv("BRINDLE_USB_TIMEOUT_MS")) {
             const long ms = std::strtol(t, nullptr, 10);
             if (ms > 0)
@@ -42,45 +38,49 @@ public:
 
     Handle open(const std::string& name) override
     {
+        lastError_.clear();
         if (name.empty() || name.back() < '0' || name.back() > '9')
             return InvalidHandle;
+        const auto wanted = static_cast<std::size_t>(name.back() - '0');
+        // The instance search tries the names from 0 on. A device that is
+        // there but refuses (permission, busy) is the cause worth telling,
+        // not the names after it that do not exist.
+        if (wanted == 0)
+            searchFailure_.clear();
         if (!context_ && libusb_init(&context_) != 0) {
             context_ = nullptr;
+            lastError_ = "USB cannot be used: libusb does not start";
             return InvalidHandle;
         }
-        int wanted = name.back() - '0';
+        const UsbId id = UsbIdFromEnvironment();
         libusb_device** list = nullptr;
         const ssize_t n = libusb_get_device_list(context_, &list);
-        libusb_device_handle* handle = nullptr;
-        for (ssize_t i = 0; i < n && !handle; ++i) {
-            libusb_device_descriptor d{};
-            if (libusb_get_device_descriptor(list[i], &d) != 0 || d.idVendor != vendor_ || d.idProduct != product_)
-                continue;
-            if (wanted-- > 0)
-                continue;
-            if (libusb_open(list[i], &handle) != 0)
-                handle = nullptr;
+        const std::vector<libusb_device*> found = FindInstruments(list, n < 0 ? 0 : n, id);
+        OpenDevice dev;
+        dev.id = id;
+        int rc = LIBUSB_ERROR_NOT_FOUND;
+        if (wanted < found.size()) {
+            dev.place = PlaceOf(found[wanted]);
+            dev.pipes = InterfacePipes(found[wanted]);
+            rc = libusb_open(found[wanted], &dev.handle);
         }
         if (list)
             libusb_free_device_list(list, 1);
-        if (!handle)
-            return InvalidHandle;
-
-        libusb_set_auto_detach_kernel_driver(handle, 1);
-        if (libusb_claim_interface(handle, 0) != 0) {
-            libusb_close(handle);
+        if (rc == LIBUSB_ERROR_NOT_FOUND) {
+            lastError_ = searchFailure_.empty() ? NotFoundText(id) : searchFailure_;
             return InvalidHandle;
         }
-        OpenDevice dev;
-        dev.handle = handle;
-        libusb_config_descriptor* config = nullptr;
-        if (libusb_get_active_config_descriptor(libusb_get_device(handle), &config) == 0 && config) {
-            if (config->bNumInterfaces > 0 && config->interface[0].num_altsetting > 0) {
-                const libusb_interface_descriptor& alt = config->interface[0].altsetting[0];
-                for (int e = 0; e < alt.bNumEndpoints; ++e)
-                    dev.pipes.push_back(alt.endpoint[e].bEndpointAddress);
-            }
-            libusb_free_config_descriptor(config);
+        if (rc == 0) {
+            libusb_set_auto_detach_kernel_driver(dev.handle, 1);
+            rc = libusb_claim_interface(dev.handle, 0);
+            if (rc != 0)
+                libusb_close(dev.handle);
+        }
+        if (rc != 0) {
+            lastError_ = OpenFailureText(rc, id, dev.place);
+            if (searchFailure_.empty())
+                searchFailure_ = lastError_;
+            return InvalidHandle;
         }
         const Handle h = next_++;
         open_[h] = dev;
@@ -91,15 +91,16 @@ public:
                  std::uint32_t outSize, std::uint32_t& returned) override
     {
         returned = 0;
+        lastError_.clear();
         auto it = open_.find(handle);
         if (it == open_.end())
             return false;
         libusb_device_handle* h = it->second.handle;
         switch (code) {
         case IoctlGetDeviceDescriptor:
-            return descriptor(h, LIBUSB_DT_DEVICE, out, outSize, returned);
+            return descriptor(it->second, LIBUSB_DT_DEVICE, out, outSize, returned);
         case IoctlGetConfigDescriptor:
-            return descriptor(h, LIBUSB_DT_CONFIG, out, outSize, returned);
+            return descriptor(it->second, LIBUSB_DT_CONFIG, out, outSize, returned);
         case IoctlGetDriverInfo: {
             // There is no kernel driver of ours: report version 1.0 of this one.
             if (!out || outSize < 6)
@@ -117,10 +118,14 @@ public:
             const auto type = static_cast<std::uint8_t>(unsigned{LIBUSB_REQUEST_TYPE_VENDOR}
                                                         | unsigned{LIBUSB_RECIPIENT_DEVICE}
                                                         | (r[8] ? unsigned{LIBUSB_ENDPOINT_IN} : unsigned{LIBUSB_ENDPOINT_OUT}));
+            // The request carries its one data byte in the record itself.
+            const auto length = static_cast<std::uint16_t>(r[6] | r[7] << 8);
+            if (length > 1)
+                return false;
             const int rc = libusb_control_transfer(
                 h, type, r[0], static_cast<std::uint16_t>(r[2] | r[3] << 8), static_cast<std::uint16_t>(r[4] | r[5] << 8), &data,
-                static_cast<std::uint16_t>(r[6] | r[7] << 8), timeoutMs_);
-            return rc >= 0;
+                length, timeoutMs_);
+            return succeeded(rc, it->second);
         }
         case IoctlBulkRead:
         case IoctlBulkWrite: {
@@ -128,13 +133,23 @@ public:
             if (!in || inSize < sizeof pipe || (!out && outSize))
                 return false;
             std::memcpy(&pipe, in, sizeof pipe);
-            if (pipe < 0 || static_cast<std::size_t>(pipe) >= it->second.pipes.size())
+            const OpenDevice& dev = it->second;
+            if (pipe < 0 || static_cast<std::size_t>(pipe) >= dev.pipes.size()) {
+                lastError_ = PipeProblem(dev.pipes, dev.id, dev.place);
                 return false;
+            }
+            const unsigned char endpoint = dev.pipes[static_cast<std::size_t>(pipe)];
+            // libusb takes the direction from the endpoint address: a write
+            // to an IN endpoint would read into the caller's frame and be
+            // reported as written.
+            if (((endpoint & LIBUSB_ENDPOINT_IN) != 0) != (code == IoctlBulkRead)) {
+                lastError_ = PipeProblem(dev.pipes, dev.id, dev.place);
+                return false;
+            }
             int transferred = 0;
-            const int rc = libusb_bulk_transfer(h, it->second.pipes[static_cast<std::size_t>(pipe)],
-                                                static_cast<unsigned char*>(out), static_cast<int>(outSize),
-                                                &transferred, timeoutMs_);
-            if (rc != 0)
+            const int rc = libusb_bulk_transfer(h, endpoint, static_cast<unsigned char*>(out),
+                                                static_cast<int>(outSize), &transferred, timeoutMs_);
+            if (!succeeded(rc, dev))
                 return false;
             returned = static_cast<std::uint32_t>(transferred);
             return true;
@@ -143,6 +158,8 @@ public:
             return false;
         }
     }
+
+    std::string lastError() const override { return lastError_; }
 
     void close(Handle handle) override
     {
@@ -155,25 +172,34 @@ public:
     }
 
 private:
-    static bool descriptor(libusb_device_handle* h, std::uint8_t type, void* out, std::uint32_t outSize,
-                           std::uint32_t& returned)
+    bool succeeded(int rc, const OpenDevice& dev)
+    {
+        if (rc >= 0)
+            return true;
+        lastError_ = TransferFailureText(rc, dev.id, dev.place, timeoutMs_);
+        return false;
+    }
+
+    bool descriptor(const OpenDevice& dev, std::uint8_t type, void* out, std::uint32_t outSize,
+                    std::uint32_t& returned)
     {
         if (!out)
             return false;
-        const int rc = libusb_get_descriptor(h, type, 0, static_cast<unsigned char*>(out), static_cast<int>(outSize));
-        if (rc < 0)
+        const int rc = libusb_get_descriptor(dev.handle, type, 0, static_cast<unsigned char*>(out),
+                                             static_cast<int>(outSize));
+        if (!succeeded(rc, dev))
             return false;
         returned = static_cast<std::uint32_t>(rc);
         return true;
     }
 
     libusb_context* context_ = nullptr;
-    std::uint16_t vendor_ = 0x0547;
-    std::uint16_t product_ = 0x2131;
     // Long enough for the slowest measurement the instrument can be asked for.
     unsigned timeoutMs_ = 60000;
     std::map<Handle, OpenDevice> open_;
     Handle next_ = 1;
+    std::string lastError_;
+    std::string searchFailure_;
 };
 
 } // namespace

@@ -1,12 +1,16 @@
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <new>
 #include <string>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "brindle/brindle.h"
 #include "brindle/driver.h"
@@ -46,6 +50,36 @@ void appendHexByte(std::string& out, unsigned char b)
     out += ' ';
 }
 
+// The log file for appending, or -1. Only a regular file of the user's own
+// is written: a link planted in its place (the state folder may have been
+// set to a shared one) must not make the log append to whatever it names,
+// and a pipe or device there must not hang or swallow the transfers.
+int openLogFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void appendAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
 } // namespace
 
 struct VNADevice::Private {
@@ -69,16 +103,29 @@ struct VNADevice::Private {
         if (!path.empty()) {
             std::error_code ec;
             std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-            const auto size = std::filesystem::file_size(path, ec);
-            if (!ec && size + logUsed > LogFileLimit)
+            int fd = openLogFile(path);
+            struct stat st {};
+            if (fd >= 0 && ::fstat(fd, &st) == 0 && static_cast<std::uintmax_t>(st.st_size) + logUsed > LogFileLimit) {
+                ::close(fd);
                 std::filesystem::rename(path, path + ".1", ec);
-            std::ofstream file(path, std::ios::binary | std::ios::app);
-            if (file)
-                file.write(log.get(), static_cast<std::streamsize>(logUsed));
+                fd = openLogFile(path);
+            }
+            if (fd >= 0) {
+                appendAll(fd, log.get(), logUsed);
+                ::close(fd);
+            }
         }
         // A log file that cannot be written loses this part of the log; the
         // transfers must not suffer for it.
         logUsed = 0;
+    }
+
+    // The driver's cause of the failure just seen, as a line of its own.
+    void logCause(const char* what)
+    {
+        const std::string cause = driver().lastError();
+        if (!cause.empty())
+            logEntry(what + cause + "\n");
     }
 
     void logEntry(const std::string& entry)
@@ -99,6 +146,10 @@ VNADevice::VNADevice() : d_(new Private)
     CloseDevice();
     d_->log.reset(new (std::nothrow) char[LogCapacity]);
     d_->logEntry("Cache created\n");
+    // The log is where an owner looks when the program could not reach the
+    // instrument: say why.
+    if (state_ != 1)
+        d_->logCause("Open failed: ");
 }
 
 VNADevice::~VNADevice()
@@ -219,6 +270,8 @@ bool VNADevice::Read(_VNA_RXBUFFER* buffer)
         }
         entry += '\n';
         d_->logEntry(entry);
+        if (!lastResult_)
+            d_->logCause("Read failed: ");
     }
     return lastResult_;
 }
@@ -243,5 +296,7 @@ bool VNADevice::Write(_VNA_TXBUFFER* buffer, int length)
     lastResult_ = d_->handle != InvalidHandle
                   && driver().control(d_->handle, brindle::IoctlBulkWrite, &d_->writePipe, sizeof d_->writePipe,
                                       buffer, static_cast<std::uint32_t>(length), d_->bytesReturned);
+    if (!lastResult_ && d_->log)
+        d_->logCause("Write failed: ");
     return lastResult_;
 }

@@ -27,6 +27,8 @@ std::string FileNumber(double v)
 namespace {
 
 constexpr const char* Eol = "\r\n";
+// Far beyond the ADC's +-2.5 V: a reading above it was never measured.
+constexpr double MaxReadingVolts = 1000;
 
 std::string integerText(std::int64_t v)
 {
@@ -197,7 +199,8 @@ std::optional<CalFileData> ReadCalFile(std::string_view text, int* failedLine)
     f = fieldsOf(2);
     if (f.size() != 2)
         return fail(2);
-    auto averages = parseInt16(f[0]), wait = parseInt16(f[1]);
+    // A calibration measured with no readings per point holds none of its own.
+    auto averages = parseInteger<std::int16_t>(f[0], 1, 32767.0), wait = parseInt16(f[1]);
     if (!averages || !wait)
         return fail(2);
     d.AdcAverages = *averages;
@@ -227,12 +230,17 @@ std::optional<CalFileData> ReadCalFile(std::string_view text, int* failedLine)
         if (f.size() != 13)
             return fail(line);
         const auto freq = parseInteger<std::int32_t>(f[0], -2147483648.0, 2147483647.0);
-        if (!freq)
+        // Interpolation looks frequencies up in order: a line out of place
+        // would give wrong corrections without a word. Neighbours may be
+        // equal (a narrow span of many points rounds to the same hertz).
+        if (!freq || (k > 1 && *freq < d.Freq[static_cast<std::size_t>(k - 1)]))
             return fail(line);
         double v[12];
         for (std::size_t j = 0; j < 12; ++j) {
             const auto x = parseReal(f[j + 1]);
-            if (!x)
+            // The standards' readings are detector volts (the first pair is
+            // the load's modelled impedance, which may be anything).
+            if (!x || (j >= 2 && std::fabs(*x) > MaxReadingVolts))
                 return fail(line);
             v[j] = *x;
         }

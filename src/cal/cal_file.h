@@ -34,8 +34,10 @@ struct CalFileData {
 std::string WriteCalFile(const CalFileData& data);
 
 // Reads a whole file's text. Nothing but a complete, well-formed file is
-// accepted; on failure `failedLine` (when given) names the first line that
-// could not be read (1-based).
+// accepted (averages from 1, frequencies never falling, readings within
+// 1000 V, which no detector passes); on failure
+// `failedLine` (when given) names the first line that could not be read
+// (1-based).
 std::optional<CalFileData> ReadCalFile(std::string_view text, int* failedLine = nullptr);
 
 // A number as the program's files write it: at most 15 significant digits,

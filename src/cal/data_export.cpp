@@ -1,5 +1,7 @@
 #include "cal/data_export.h"
 
+#include <cmath>
+
 #include "cal/cal_file.h"
 #include "cal/display_quantities.h"
 
@@ -8,6 +10,7 @@ namespace orbilan::cal {
 namespace {
 
 constexpr const char* Eol = "\r\n";
+constexpr double NoValueMark = -999;
 
 // A text field in double quotes. An embedded quote is doubled, the way a
 // spreadsheet reads it back, so that a comment cannot break the line apart.
@@ -94,11 +97,15 @@ std::string DataExportText(const DataExportHeader& h, const FrequencyArray& freq
 
     const bool single = h.displayCode == CodeSwr;
     const int n = points < 0 ? 0 : (points > PointArraySize - 1 ? PointArraySize - 1 : points);
+    // A value that is no finite number (a calibration that cannot correct a
+    // reading gives one) is written as the file's mark for no value, as an
+    // unmeasured point is: a spreadsheet would read "NaN" as text.
+    auto value = [](double v) { return FileNumber(std::isfinite(v) ? v : NoValueMark); };
     for (int k = 1; k <= n; ++k) {
         const auto i = static_cast<std::size_t>(k);
-        out += std::to_string(freq[i]) + "," + FileNumber(y1[i]);
+        out += std::to_string(freq[i]) + "," + value(y1[i]);
         if (!single)
-            out += "," + FileNumber(y2[i]);
+            out += "," + value(y2[i]);
         out += Eol;
     }
     return out;

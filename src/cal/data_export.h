@@ -34,6 +34,7 @@ std::vector<std::string> ExportColumnNames(int displayCode);
 std::string CommentWithBreak(const std::string& comment);
 
 // The whole file: points 1..points of freq, y1 and y2 (y2 left out for SWR).
+// A value that is not a finite number is written as -999, no value.
 std::string DataExportText(const DataExportHeader& header, const FrequencyArray& freq, int points,
                            const ValueArray& y1, const ValueArray& y2);
 

@@ -36,7 +36,7 @@ void calibrate(const CalibrateArgs& a, CommandIo io)
     run.endProgress();
     auto dialogs = run.shownDialogs();
     if (w.ended())
-        run.failOnMessage(dialogs, 1);
+        run.failOnEnd(dialogs, "the program ended during the calibration");
     if (!run.platform().cancelledAt().empty())
         run.fail(1, "calibration cancelled at \"" + run.platform().cancelledAt() + "\"; nothing was written");
     const bool valid = a.mode == 1 ? w.cal.ReflCalValid : w.cal.TransCalValid;

@@ -30,7 +30,9 @@ bool isStandardPrompt(const std::string& title)
 std::string dialogLine(const ui::DialogRecord& dialog)
 {
     const std::string title = flattened(dialog.title);
-    const std::string text = flattened(dialog.text);
+    std::string text = flattened(dialog.text);
+    if (!dialog.detail.empty())
+        text += " (" + flattened(dialog.detail) + ")";
     // The program's plain boxes carry its name as title: say only the text.
     if (title.empty() || title == "Orbilan")
         return text;

@@ -16,5 +16,6 @@ int runCalibrate(const Args& args);
 int runMeasure(const Args& args);
 int runAnalyse(const Args& args);
 int runTdr(const Args& args);
+int runDevices(const Args& args);
 
 } // namespace orbilan::cli

@@ -1,8 +1,8 @@
 // orbilan-cli config: the settings start-up would use, read from vna.ini.
 #include <cstdio>
-#include <fstream>
+#include <filesystem>
 #include <iostream>
-#include <sstream>
+#include <system_error>
 
 #include "app/settings.h"
 #include "cli/commands.h"
@@ -45,9 +45,13 @@ int runConfig(const Args& args)
         }
     }
 
-    std::ifstream file(dir + "/vna.ini", std::ios::binary);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dir, ec)) {
+        std::cerr << "orbilan-cli config: --dir: no folder " << dir << '\n';
+        return 2;
+    }
     app::Settings s;
-    const app::ConfigOutcome outcome = app::LoadCFG(file.is_open() ? &file : nullptr, s, app::InitialTitle);
+    const app::ConfigOutcome outcome = app::LoadConfigFile(dir, s, app::InitialTitle);
     for (const std::string& m : outcome.messages)
         printMessageLines(m);
 
@@ -70,7 +74,8 @@ int runConfig(const Args& args)
               << "AdcMode=" << s.AdcMode << '\n'
               << "AdcType=" << s.AdcType << '\n'
               << "AdcAverages=" << s.AdcAverages << '\n'
-              << "SweepPoints=" << s.SweepPoints << '\n';
+              << "SweepPoints=" << s.SweepPoints << '\n'
+              << "UsbId=" << s.UsbId << '\n';
     return 0;
 }
 

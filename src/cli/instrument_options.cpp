@@ -1,5 +1,11 @@
 #include "cli/instrument_options.h"
 
+#include <cstdint>
+#include <filesystem>
+#include <system_error>
+
+#include "cli/option_values.h"
+
 #if ORBILAN_HAVE_KESPSIM
 #include "sim/configured_instrument.h"
 #include "sim/kesp_sim.h"
@@ -13,15 +19,7 @@ namespace {
 
 bool parseSeed(const std::string& text, std::uint64_t& seed)
 {
-    if (text.empty() || text.size() > 19)
-        return false;
-    seed = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        seed = seed * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    return true;
+    return checkWholeNumber("--seed", text, 0, UINT64_MAX, seed).empty();
 }
 
 } // namespace
@@ -53,6 +51,13 @@ OptionTaken takeInstrumentOption(const std::vector<std::string>& args, std::size
             error = "--ini needs a folder";
             return OptionTaken::Error;
         }
+        // A mistyped folder would quietly give the defaults, the instrument
+        // perhaps on the wrong port: refused, as the desktop program does.
+        std::error_code ec;
+        if (!std::filesystem::is_directory(options.program.iniDir, ec)) {
+            error = "--ini: no folder " + options.program.iniDir;
+            return OptionTaken::Error;
+        }
         return OptionTaken::Yes;
     }
     if (a == "--dut" || a == "--seed" || a == "--sim-timing") {
@@ -79,8 +84,9 @@ std::string checkInstrumentOptions(const InstrumentOptions& options)
     if (options.timing != "instant" && options.timing != "realtime")
         return "--sim-timing is instant or realtime";
     std::uint64_t seed = 0;
-    if (!options.seedText.empty() && !parseSeed(options.seedText, seed))
-        return "--seed needs a whole number";
+    if (!options.seedText.empty())
+        if (std::string why = checkWholeNumber("--seed", options.seedText, 0, UINT64_MAX, seed); !why.empty())
+            return why;
     return {};
 }
 

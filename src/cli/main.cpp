@@ -19,6 +19,7 @@ void usage(std::FILE* out)
                "  measure [OPTIONS]      measure with a calibration file and write CSV or Touchstone\n"
                "  analyse FILE [OPTIONS] resonance, bandwidth and match of a Touchstone file\n"
                "  tdr IN.s1p [OPTIONS]   turn a reflection measurement into time domain (CSV)\n"
+               "  devices [--ini DIR]    list the printer ports and USB instruments, and what stops their use\n"
                "\n"
                "'orbilan-cli COMMAND --help' describes a command's options.\n",
                out);
@@ -54,6 +55,8 @@ int main(int argc, char** argv)
         return orbilan::cli::runAnalyse(args);
     if (command == "tdr")
         return orbilan::cli::runTdr(args);
+    if (command == "devices")
+        return orbilan::cli::runDevices(args);
     std::fprintf(stderr, "orbilan-cli: unknown command '%s'\n", command.c_str());
     usage(stderr);
     return 2;

@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <iostream>
 
 #include "analysis/limits.h"
+#include "cal/display_quantities.h"
 #include "cal/text_file.h"
 #include "cli/commands.h"
 #include "cli/measurement_commands.h"
@@ -91,6 +93,12 @@ void setAperture(ProgramRun& run, const std::string& hz)
         run.fail(2, "the aperture " + hz + " Hz was not accepted");
 }
 
+std::string notANumber(std::int32_t hz, const std::string& path)
+{
+    return "the corrected value at " + std::to_string(hz) +
+           " Hz is not a finite number (the calibration cannot correct its reading); nothing was written to " + path;
+}
+
 void writeTouchstone(ProgramRun& run, const MeasureArgs& a, const std::string& path)
 {
     const auto& measured = run.window().lastSweep();
@@ -100,12 +108,23 @@ void writeTouchstone(ProgramRun& run, const MeasureArgs& a, const std::string& p
     // The header names the calibration file as the user gave it.
     file->header.calFile = a.calFile;
     file->header.comment = a.comment;
+    if (const auto hz = touchstone::FirstNonFinite(file->points))
+        run.fail(1, notANumber(*hz, path));
     if (const auto error = cal::ReplaceFileContents(path, touchstone::Text(file->header, file->ports, file->points)))
         run.fail(1, "Error " + std::to_string(error->number) + ": " + error->description + ": " + path);
 }
 
 void writeCsv(ProgramRun& run, const std::string& path)
 {
+    // The export would mark such a value as none; a measurement that has
+    // none is a failed one.
+    const app::MainWindow& w = run.window();
+    const bool oneValue = w.disp.DisplayCode == cal::CodeSwr;
+    for (int k = 1; k <= w.settings.SweepPoints && k <= 401; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        if (!std::isfinite(w.disp.Y1Trace[i]) || (!oneValue && !std::isfinite(w.disp.Y2Trace[i])))
+            run.fail(1, notANumber(w.sweep.FreqList[i], path));
+    }
     run.platform().dataSavePath = path;
     run.click("SaveDataButton");
     run.failOnMessage(run.shownDialogs(), 1);
@@ -197,7 +216,9 @@ int measure(const MeasureArgs& a, CommandIo io)
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
         run.endProgress();
         dialogs = run.shownDialogs();
-        if (w.ended() || !w.sweep.PassDone) {
+        if (w.ended())
+            run.failOnEnd(dialogs, "the program ended during the sweep");
+        if (!w.sweep.PassDone) {
             run.failOnMessage(dialogs, 1);
             run.fail(1, "the sweep stopped before its last point");
         }

@@ -1,10 +1,12 @@
 // The command lines of calibrate and measure.
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
+#include <utility>
 
 #include "cli/measurement_commands.h"
+#include "cli/option_values.h"
 #include "sweep/freq_list.h"
-#include "sweep/frequency.h"
 #include "ui/number_text.h"
 
 namespace orbilan::cli {
@@ -59,20 +61,14 @@ std::string lowerExtension(const std::string& path)
     return ui::toLowerAscii(std::filesystem::path(path).extension().string());
 }
 
-bool wholeNumber(const std::string& text, int max, int& out)
+// Numbers whose range the sweep panel checks with its own messages are
+// only held to their form here.
+constexpr std::uint64_t AnyCount = 1000000;
+
+void checked(const std::string& why)
 {
-    if (text.empty() || text.size() > 9)
-        return false;
-    long long v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        v = v * 10 + (c - '0');
-    }
-    if (v > max)
-        return false;
-    out = static_cast<int>(v);
-    return true;
+    if (!why.empty())
+        bad(why);
 }
 
 // The options both commands share beyond the instrument's.
@@ -95,15 +91,13 @@ void harmonicSweep(CommonArgs& c)
         bad("--tdr-grid sets the start itself: give --stop and --steps only");
     if (c.stop.empty() || c.sweep.steps.empty())
         bad("--tdr-grid needs --stop and --steps");
-    const sweep::FrequencyEntry stop = sweep::ParseFrequencyText(frequencyFieldText(c.stop), sweep::UnitHz);
-    int steps = 0;
-    if (!stop.numeric)
-        bad("--stop " + c.stop + " is not a frequency");
-    if (!wholeNumber(c.sweep.steps, 400, steps) || steps < 1)
-        bad("--steps is a whole number from 1 to 400");
+    std::int32_t stop = 0;
+    std::uint64_t steps = 0;
+    checked(checkFrequency("--stop", c.stop, stop));
+    checked(checkWholeNumber("--steps", c.sweep.steps, 1, 400, steps));
     sweep::ListBounds bounds;
-    if (!sweep::HarmonicBounds(stop.hz, steps + 1, bounds)) {
-        if (stop.hz > sweep::MaxFreqHz)
+    if (!sweep::HarmonicBounds(stop, static_cast<int>(steps) + 1, bounds)) {
+        if (stop > sweep::MaxFreqHz)
             bad("--tdr-grid: --stop lies above " + std::to_string(sweep::MaxFreqHz) + " Hz");
         bad("--tdr-grid: " + std::to_string(steps) + " steps need a stop of at least " +
             std::to_string(static_cast<long long>(steps + 1) * sweep::MinFreqHz) +
@@ -164,6 +158,16 @@ CommonArgs readArgs(const std::vector<std::string>& args, Extra&& extra)
         return c;
     if (const std::string why = checkInstrumentOptions(c.instrument); !why.empty())
         bad(why);
+    std::int32_t hz = 0;
+    std::uint64_t count = 0;
+    for (const auto& [option, text] : {std::pair{"--start", &c.start}, {"--stop", &c.stop}, {"--centre", &c.centre},
+                                       {"--span", &c.span}})
+        if (!text->empty())
+            checked(checkFrequency(option, *text, hz));
+    for (const auto& [option, text] :
+         {std::pair{"--steps", &c.sweep.steps}, {"--wait", &c.sweep.wait}, {"--averages", &c.sweep.averages}})
+        if (!text->empty())
+            checked(checkWholeNumber(option, *text, 0, AnyCount, count));
     if (c.tdrGrid)
         harmonicSweep(c);
 
@@ -253,10 +257,19 @@ MeasureArgs parseMeasureArgs(const std::vector<std::string>& args)
                            : "--mode is transmission, reflection or groupdelay, not '" + c.mode + "'");
     if (out.calFile.empty())
         bad("--cal FILE is missing");
-    if (!sweeps.empty() && (!wholeNumber(sweeps, 100000, out.sweeps) || out.sweeps < 1))
-        bad("--sweeps needs a whole number of at least 1");
+    if (!sweeps.empty()) {
+        std::uint64_t n = 0;
+        checked(checkWholeNumber("--sweeps", sweeps, 1, 100000, n));
+        out.sweeps = static_cast<int>(n);
+    }
     if (!out.aperture.empty() && out.mode != 2)
         bad("--aperture belongs to --mode groupdelay");
+    if (!out.aperture.empty()) {
+        // The aperture box takes hertz: a unit letter is worked out here.
+        std::int32_t hz = 0;
+        checked(checkFrequency("--aperture", out.aperture, hz));
+        out.aperture = std::to_string(hz);
+    }
 
     const std::string ext = lowerExtension(c.output);
     if (ext == ".csv") {

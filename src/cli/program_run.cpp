@@ -1,5 +1,7 @@
 #include "cli/program_run.h"
 
+#include "cli/option_values.h"
+#include "sweep/freq_list.h"
 #include "ui/number_text.h"
 
 namespace orbilan::cli {
@@ -68,6 +70,15 @@ void ProgramRun::failOnMessage(const std::vector<ui::DialogRecord>& dialogs, int
             fail(status, dialogLine(d));
 }
 
+void ProgramRun::failOnEnd(const std::vector<ui::DialogRecord>& dialogs, const std::string& otherwise)
+{
+    for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it)
+        if (it->kind == ui::DialogRecord::Kind::Message && it->buttons == ui::MsgButtons::Ok &&
+            !isStandardPrompt(it->title))
+            fail(1, dialogLine(*it));
+    fail(1, otherwise);
+}
+
 void ProgramRun::start()
 {
     window_->deliver([this] { window_->Form_Load(); });
@@ -75,9 +86,18 @@ void ProgramRun::start()
     if (window_->ended()) {
         // The last word before the end says why: the instrument did not
         // answer, or a library was missing.
-        for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it)
-            if (it->kind == ui::DialogRecord::Kind::Message)
-                fail(1, dialogLine(*it));
+        for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it) {
+            if (it->kind != ui::DialogRecord::Kind::Message)
+                continue;
+            if (it->title == "VNA Not Responding") {
+                // The box's last line offers OK to retry; a command has no
+                // buttons and does not retry: it says what to do instead.
+                ui::DialogRecord said = *it;
+                said.text = said.text.substr(0, said.text.find('\r'));
+                fail(1, dialogLine(said) + " Not retried: correct vna.ini or the connection, then run the command again.");
+            }
+            fail(1, dialogLine(*it));
+        }
         fail(1, "the program ended while starting");
     }
     note(dialogs);
@@ -120,6 +140,21 @@ void ProgramRun::setSweep(const SweepRequest& r)
         action();
         failOnMessage(shownDialogs(), 2);
     };
+    if (!r.f1.empty()) {
+        // The panel's own checks, said as what the command line asked: the
+        // panel would go on with a corrected value ("Sweep will start at
+        // 50 kHz"), where a command stops.
+        const std::string first = r.centreSpan ? "--centre" : "--start";
+        const std::string second = r.centreSpan ? "--span" : "--stop";
+        std::int32_t f1 = 0, f2 = 0;
+        if (const std::string why = checkFrequency(first, r.f1, f1); !why.empty())
+            fail(2, why);
+        if (const std::string why = checkFrequency(second, r.f2, f2); !why.empty())
+            fail(2, why);
+        const int kind = r.centreSpan ? sweep::KindCentreSpan : sweep::KindStartEnd;
+        if (const sweep::SweepCheck* check = sweep::FirstFailingCheck(kind, f1, f2))
+            fail(2, first + " " + r.f1 + " " + second + " " + r.f2 + ": " + check->title);
+    }
     step([&] { click("SetSweepButton"); });
     if (!r.f1.empty()) {
         step([&] { click(r.centreSpan ? "Centre_Span" : "Start_End"); });

@@ -83,6 +83,11 @@ public:
     std::vector<ui::DialogRecord> shownDialogs() { return platform_.takeShown(); }
     // Throws CommandFailed with the first message box among `dialogs`, if any.
     void failOnMessage(const std::vector<ui::DialogRecord>& dialogs, int status);
+    // After the program ended on its own: throws CommandFailed (status 1)
+    // with the reason it gave, its last OK-only message (prompts and the
+    // offer to save come before or after it and are no reason), else with
+    // `otherwise`.
+    [[noreturn]] void failOnEnd(const std::vector<ui::DialogRecord>& dialogs, const std::string& otherwise);
     // Writes OK-only notes (a vna.ini complaint ...) to stderr unless quiet.
     void note(const std::vector<ui::DialogRecord>& dialogs);
     [[noreturn]] void fail(int status, const std::string& text) const;

@@ -12,20 +12,9 @@ namespace orbilan::cli {
 
 namespace {
 
-// Answer lines must stay one line whatever a reason quotes.
-std::string oneLine(const std::string& s)
-{
-    std::string out;
-    for (char c : s) {
-        if (c == '\r')
-            out += "\\r";
-        else if (c == '\n')
-            out += "\\n";
-        else
-            out += c;
-    }
-    return out;
-}
+// Answer lines must stay one printable line whatever a reason quotes: an
+// echoed ESC would reach the user's terminal.
+std::string oneLine(const std::string& s) { return answerLine(s); }
 
 std::string okValue(const std::string& value) { return "ok " + value; }
 std::string boolText(bool b) { return b ? "true" : "false"; }
@@ -64,12 +53,87 @@ Session::Session(std::ostream& out, app::ProgramOptions options, SimulatorHooks 
 
 Session::~Session() = default;
 
+namespace {
+
+// Sweeps started by lines read during a sweep, one inside another: beyond
+// this a line is refused rather than nested deeper.
+constexpr int MaxSweepNesting = 8;
+
+const std::string TooLongAnswer = "error the line is longer than " + std::to_string(MaxLineBytes) + " bytes";
+
+} // namespace
+
 int Session::run(std::istream& in)
 {
+    StreamLineSource source(in);
+    return run(source);
+}
+
+int Session::run(LineSource& source)
+{
+    source_ = &source;
     std::string line;
-    while (!over_ && std::getline(in, line))
-        handleLine(line);
+    while (!over_ && !inputEnded_) {
+        const LineSource::Status status = source.next(line, true);
+        if (status == LineSource::Status::End)
+            break;
+        if (status == LineSource::Status::TooLong)
+            writeAnswer(TooLongAnswer);
+        else
+            handleLine(line);
+    }
+    source_ = nullptr;
     return 0;
+}
+
+void Session::writeAnswer(const std::string& line) { out_ << oneLine(line) << '\n' << std::flush; }
+
+void Session::stopSweep()
+{
+    if (!window_->sweepingUntilStopped())
+        return;
+    // Pause, as a user would press it; should it be out of reach, the flag
+    // its handler sets.
+    if (!input_->click("SweepButton(2)").empty())
+        window_->sweep.StopSweep = true;
+}
+
+void Session::readWhileSweeping()
+{
+    if (!source_ || inputEnded_ || over_ || window_->ended() || !deferred_.empty() ||
+        !window_->sweepingUntilStopped())
+        return;
+    std::string line;
+    const LineSource::Status status = source_->next(line, false);
+    switch (status) {
+    case LineSource::Status::NotYet:
+        return;
+    case LineSource::Status::End:
+        inputEnded_ = true;
+        stopSweep();
+        return;
+    case LineSource::Status::TooLong:
+        writeAnswer(TooLongAnswer);
+        return;
+    case LineSource::Status::Line:
+        break;
+    }
+    if (readDepth_ >= MaxSweepNesting) {
+        const ParsedLine parsed = parseSessionLine(line);
+        if (!parsed.command || parsed.command->verb != SessionCommand::Verb::Quit) {
+            if (parsed.command || parsed.isError())
+                writeAnswer("error too many sweeps started inside one another; pause one first");
+            return;
+        }
+    }
+    ++readDepth_;
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{readDepth_};
+    handleLine(line);
+    if (over_)
+        stopSweep();
 }
 
 bool Session::handleLine(std::string line)
@@ -92,8 +156,11 @@ bool Session::handleLine(std::string line)
         }
     }
     if (window_->ended()) {
-        // The program's own end answers the command that caused it.
-        out_ << "> end\nok\n" << std::flush;
+        // The program's own end answers the command that caused it, once
+        // (the click of a sweep it ended inside unwinds without a word).
+        if (!endReported_)
+            out_ << "> end\nok\n" << std::flush;
+        endReported_ = true;
         over_ = true;
         return false;
     }
@@ -169,8 +236,9 @@ void Session::pointMeasured()
         } catch (const std::exception& e) {
             answer = std::string("error internal fault: ") + e.what();
         }
-        out_ << "> after " << d.line << " -> " << oneLine(answer) << '\n' << std::flush;
+        out_ << "> after " << oneLine(d.line) << " -> " << oneLine(answer) << '\n' << std::flush;
     }
+    readWhileSweeping();
 }
 
 std::string Session::get(const std::string& name)

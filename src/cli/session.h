@@ -12,6 +12,7 @@
 
 #include "app/main_window.h"
 #include "app/user_input.h"
+#include "cli/session_input.h"
 #include "cli/session_platform.h"
 #include "cli/session_protocol.h"
 
@@ -41,7 +42,12 @@ public:
     // Handles one input line. False once the session is over (quit, or the
     // program ended); later lines must be ignored.
     bool handleLine(std::string line);
-    // Handles lines until the input ends or the session is over; the exit status.
+    // Handles lines until the input ends or the session is over; the exit
+    // status. While a continuous sweep runs (it only ends when told to), the
+    // lines that have arrived are handled between its points, each answered
+    // as it runs; the click that started the sweep is answered when the
+    // sweep stops. The end of the input stops a running sweep, as Pause does.
+    int run(LineSource& source);
     int run(std::istream& in);
 
     app::MainWindow& window() { return *window_; }
@@ -53,8 +59,13 @@ private:
     std::string get(const std::string& name);
     std::string getProperty(const std::string& object, const std::string& property);
     std::string writeCanvas(const std::string& path);
-    // Runs the "after" commands whose count of measured points has run out.
+    // Runs the "after" commands whose count of measured points has run out,
+    // then, in a continuous sweep with none waiting, the lines that came.
     void pointMeasured();
+    void readWhileSweeping();
+    // Stops a running sweep as Pause does.
+    void stopSweep();
+    void writeAnswer(const std::string& line);
 
     struct Deferred {
         int remaining = 0;
@@ -69,6 +80,12 @@ private:
     std::vector<Deferred> deferred_;
     bool started_ = false;
     bool over_ = false;
+    bool endReported_ = false;
+    LineSource* source_ = nullptr; // while run() reads
+    bool inputEnded_ = false;
+    // Lines handled inside a sweep that a line handled inside a sweep began
+    // (Clear and Re-start during a continuous sweep starts another inside it).
+    int readDepth_ = 0;
 };
 
 } // namespace orbilan::cli

@@ -1,6 +1,8 @@
 // orbilan-cli session: options, the simulator's set-up, then the line loop.
 #include <iostream>
 
+#include <unistd.h>
+
 #include "cli/commands.h"
 #include "cli/instrument_options.h"
 #include "cli/session.h"
@@ -58,7 +60,9 @@ int runSession(const Args& args)
 
     Session session(std::cout, options.program, hooks);
     session.platform().realSleep = !options.instant();
-    return session.run(std::cin);
+    // Read as lines arrive, so that a running sweep can look for them.
+    FdLineSource input(STDIN_FILENO);
+    return session.run(input);
 }
 
 } // namespace orbilan::cli

@@ -1,6 +1,9 @@
 #include "cli/session_platform.h"
 
+#include <charconv>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <thread>
 
@@ -42,9 +45,19 @@ void SessionPlatform::sleepMs(int ms)
 
 ui::DateTimeText SessionPlatform::now()
 {
-    const std::time_t t = std::time(nullptr);
+    // SOURCE_DATE_EPOCH (seconds since 1970, UTC) fixes the time written
+    // into files, so that a run can be repeated byte for byte.
+    std::time_t t = std::time(nullptr);
     std::tm local{};
-    localtime_r(&t, &local);
+    long long epoch = 0;
+    const char* fixed = std::getenv("SOURCE_DATE_EPOCH");
+    const char* end = fixed ? fixed + std::strlen(fixed) : nullptr;
+    if (fixed && *fixed && std::from_chars(fixed, end, epoch).ptr == end) {
+        t = static_cast<std::time_t>(epoch);
+        gmtime_r(&t, &local);
+    } else {
+        localtime_r(&t, &local);
+    }
     char date[32];
     char time[32];
     std::strftime(date, sizeof date, "%d/%m/%Y", &local);
@@ -71,6 +84,8 @@ std::string describeDialog(const ui::DialogRecord& d)
         s = "message " + quoteText(d.title) + " " + quoteText(d.text) + " " + ui::buttonsName(d.buttons);
         if (d.icon != ui::MsgIcon::None)
             s += std::string(" ") + ui::iconName(d.icon);
+        if (!d.detail.empty())
+            s += " detail " + quoteText(d.detail);
         break;
     case ui::DialogRecord::Kind::Input:
         s = "input " + quoteText(d.title) + " " + quoteText(d.text) + " default " + quoteText(d.defaultText);

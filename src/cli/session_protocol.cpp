@@ -103,15 +103,27 @@ bool isCount(const std::string& s, int& value)
 
 } // namespace
 
-std::string quoteText(const std::string& text)
+namespace {
+
+// The escapes of a quoted text; `quotes` also escapes the quote and the
+// backslash, which a quoted text needs and an answer line, whose quoted
+// parts are escaped already, must keep as they are.
+std::string escaped(const std::string& text, bool quotes)
 {
-    std::string out = "\"";
+    std::string out;
     for (std::size_t i = 0; i < text.size();) {
         const char c = text[i];
         const auto b = static_cast<unsigned char>(c);
         switch (c) {
-        case '"': out += "\\\""; ++i; continue;
-        case '\\': out += "\\\\"; ++i; continue;
+        case '"':
+        case '\\':
+            if (quotes) {
+                out += '\\';
+                out += c;
+                ++i;
+                continue;
+            }
+            break;
         case '\r': out += "\\r"; ++i; continue;
         case '\n': out += "\\n"; ++i; continue;
         case '\t': out += "\\t"; ++i; continue;
@@ -130,9 +142,14 @@ std::string quoteText(const std::string& text)
             ++i;
         }
     }
-    out += '"';
     return out;
 }
+
+} // namespace
+
+std::string quoteText(const std::string& text) { return "\"" + escaped(text, true) + "\""; }
+
+std::string answerLine(const std::string& text) { return escaped(text, false); }
 
 std::optional<std::string> readQuoted(const std::string& line, std::size_t& pos, std::string& error)
 {
@@ -183,21 +200,16 @@ std::optional<std::string> readQuoted(const std::string& line, std::size_t& pos,
     return std::nullopt;
 }
 
-ParsedLine parseSessionLine(const std::string& line)
+namespace {
+
+// The command of tokens[first..]: `after` takes the rest of the same tokens,
+// so a line is read once however deeply its commands nest.
+ParsedLine parseTokens(const std::string& line, const std::vector<Token>& tokens, std::size_t first, int depth)
 {
     ParsedLine result;
-    std::size_t first = 0;
-    while (first < line.size() && isBlank(line[first]))
-        ++first;
-    if (first >= line.size() || line[first] == '#')
-        return result;
-
-    std::vector<Token> tokens;
-    if (!tokenize(line, tokens, result.error))
-        return result;
-    const Token& verbToken = tokens[0];
+    const Token& verbToken = tokens[first];
     const std::string& verb = verbToken.text;
-    const std::size_t args = tokens.size() - 1;
+    const std::size_t args = tokens.size() - first - 1;
     auto fail = [&result](std::string why) {
         result.error = std::move(why);
         return result;
@@ -206,8 +218,9 @@ ParsedLine parseSessionLine(const std::string& line)
         return fail("a command starts with its name");
 
     SessionCommand cmd;
-    auto word = [&](std::size_t i) { return i < tokens.size() && !tokens[i].quoted; };
-    auto text = [&](std::size_t i) { return i < tokens.size() && tokens[i].quoted; };
+    auto word = [&](std::size_t i) { return first + i < tokens.size() && !tokens[first + i].quoted; };
+    auto text = [&](std::size_t i) { return first + i < tokens.size() && tokens[first + i].quoted; };
+    auto arg = [&](std::size_t i) -> const std::string& { return tokens[first + i].text; };
 
     if (verb == "start" || verb == "quit") {
         if (args != 0)
@@ -215,7 +228,7 @@ ParsedLine parseSessionLine(const std::string& line)
         cmd.verb = verb == "start" ? SessionCommand::Verb::Start : SessionCommand::Verb::Quit;
     } else if (verb == "answer") {
         cmd.verb = SessionCommand::Verb::Answer;
-        const std::string kind = word(1) ? tokens[1].text : std::string();
+        const std::string kind = word(1) ? arg(1) : std::string();
         if (args == 1 && kind == "OK")
             cmd.answer = ui::Answer::ok();
         else if (args == 1 && kind == "Cancel")
@@ -227,9 +240,9 @@ ParsedLine parseSessionLine(const std::string& line)
         else if (args == 1 && kind == "cancel")
             cmd.answer = ui::Answer::cancelInput();
         else if (args == 2 && kind == "text" && text(2))
-            cmd.answer = ui::Answer::typed(tokens[2].text);
+            cmd.answer = ui::Answer::typed(arg(2));
         else if (args == 2 && kind == "file" && text(2))
-            cmd.answer = ui::Answer::file(tokens[2].text);
+            cmd.answer = ui::Answer::file(arg(2));
         else
             return fail("usage: answer OK|Cancel|Yes|No|cancel, answer text \"TEXT\", answer file \"PATH\"");
     } else if (verb == "click" || verb == "focus" || verb == "leave" || verb == "get") {
@@ -239,7 +252,7 @@ ParsedLine parseSessionLine(const std::string& line)
                    : verb == "focus" ? SessionCommand::Verb::Focus
                    : verb == "leave" ? SessionCommand::Verb::Leave
                                      : SessionCommand::Verb::Get;
-        cmd.name = tokens[1].text;
+        cmd.name = arg(1);
     } else if (verb == "type" || verb == "key" || verb == "choose") {
         if (args != 2 || !word(1) || !text(2))
             return fail("usage: " + verb + " NAME \"" + (verb == "type" ? "TEXT" : verb == "key" ? "KEYS" : "ENTRY")
@@ -247,33 +260,57 @@ ParsedLine parseSessionLine(const std::string& line)
         cmd.verb = verb == "type" ? SessionCommand::Verb::Type
                    : verb == "key" ? SessionCommand::Verb::Key
                                    : SessionCommand::Verb::Choose;
-        cmd.name = tokens[1].text;
-        cmd.text = tokens[2].text;
+        cmd.name = arg(1);
+        cmd.text = arg(2);
     } else if (verb == "canvas" || verb == "sim") {
         if (args != 1 || !text(1))
             return fail("usage: " + verb + (verb == "sim" ? " \"SPEC\"" : " \"PATH.png\""));
         cmd.verb = verb == "canvas" ? SessionCommand::Verb::Canvas : SessionCommand::Verb::Sim;
-        cmd.text = tokens[1].text;
+        cmd.text = arg(1);
     } else if (verb == "after") {
-        if (args < 2 || !word(1) || !isCount(tokens[1].text, cmd.count) || cmd.count < 1)
+        if (args < 2 || !word(1) || !isCount(arg(1), cmd.count) || cmd.count < 1)
             return fail("usage: after N COMMAND, with N a number of points from 1");
+        if (depth >= MaxAfterNesting)
+            return fail("after may hold at most " + std::to_string(MaxAfterNesting) + " afters inside it");
+        const Token& inner = tokens[first + 2];
+        if (!inner.quoted && inner.text.front() == '#')
+            return fail("usage: after N COMMAND");
+        const ParsedLine then = parseTokens(line, tokens, first + 2, depth + 1);
+        if (then.isError())
+            return fail(then.error);
+        const auto innerVerb = then.command->verb;
+        if (innerVerb == SessionCommand::Verb::Start || innerVerb == SessionCommand::Verb::Quit)
+            return fail("after cannot " + inner.text);
         cmd.verb = SessionCommand::Verb::After;
-        cmd.then = line.substr(tokens[2].start);
+        cmd.then = line.substr(inner.start);
         while (!cmd.then.empty() && isBlank(cmd.then.back()))
             cmd.then.pop_back();
-        const ParsedLine inner = parseSessionLine(cmd.then);
-        if (inner.isError())
-            return fail(inner.error);
-        if (!inner.command)
-            return fail("usage: after N COMMAND");
-        const auto innerVerb = inner.command->verb;
-        if (innerVerb == SessionCommand::Verb::Start || innerVerb == SessionCommand::Verb::Quit)
-            return fail("after cannot " + tokens[2].text);
     } else {
         return fail("unknown command " + verb);
     }
     result.command = std::move(cmd);
     return result;
+}
+
+} // namespace
+
+ParsedLine parseSessionLine(const std::string& line)
+{
+    ParsedLine result;
+    if (line.size() > MaxLineBytes) {
+        result.error = "the line is longer than " + std::to_string(MaxLineBytes) + " bytes";
+        return result;
+    }
+    std::size_t first = 0;
+    while (first < line.size() && isBlank(line[first]))
+        ++first;
+    if (first >= line.size() || line[first] == '#')
+        return result;
+
+    std::vector<Token> tokens;
+    if (!tokenize(line, tokens, result.error))
+        return result;
+    return parseTokens(line, tokens, 0, 0);
 }
 
 } // namespace orbilan::cli

@@ -3,6 +3,7 @@
 // for any other byte), so a message with carriage returns stays on one line.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -26,11 +27,22 @@ struct ParsedLine {
     bool isError() const { return !error.empty(); }
 };
 
-// Blank lines and lines starting with '#' are no command.
+// The longest command line; a longer one is refused whole (no command of it
+// runs), and a reader drops it without keeping it.
+inline constexpr std::size_t MaxLineBytes = 64 * 1024;
+// How many `after`s one line may hold inside one another.
+inline constexpr int MaxAfterNesting = 16;
+
+// Blank lines and lines starting with '#' are no command. Reading takes time
+// in proportion to the line, however its commands nest.
 ParsedLine parseSessionLine(const std::string& line);
 
 // "text" with the escapes above; bytes of valid UTF-8 characters pass as they are.
 std::string quoteText(const std::string& text);
+// An answer as one line of printable text: the same escapes for line breaks,
+// tabs, control bytes (NUL, ESC ...) and bytes that are no UTF-8, while
+// quotes and backslashes stay as they are (quoted parts are escaped already).
+std::string answerLine(const std::string& text);
 // Reads one quoted text starting at line[pos] (which must be '"'); pos ends
 // after the closing quote. Nullopt with `error` set when malformed.
 std::optional<std::string> readQuoted(const std::string& line, std::size_t& pos, std::string& error);

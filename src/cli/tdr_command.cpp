@@ -6,6 +6,7 @@
 
 #include "cal/text_file.h"
 #include "cli/commands.h"
+#include "cli/option_values.h"
 #include "touchstone/touchstone.h"
 #include "ui/number_text.h"
 
@@ -36,10 +37,10 @@ namespace {
 
 double numberOption(const std::string& option, const std::string& text)
 {
-    const std::optional<double> v = ui::parseNumber(text);
-    if (!v || !std::isfinite(*v))
-        bad(option + " needs a number, not '" + text + "'");
-    return *v;
+    double v = 0;
+    if (const std::string why = checkNumber(option, text, v); !why.empty())
+        bad(why);
+    return v;
 }
 
 analysis::TdrWindow windowOption(const std::string& text)

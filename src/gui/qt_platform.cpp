@@ -1,5 +1,7 @@
 #include "gui/qt_platform.h"
 
+#include <utility>
+
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -44,11 +46,19 @@ QMessageBox::Icon qtIcon(ui::MsgIcon icon)
 
 QtPlatform::QtPlatform() : lastFolder_(QDir::currentPath()) { sinceRepaint_.start(); }
 
+ui::MsgResult QtPlatform::detailedMessageBox(const std::string& text, const std::string& detail,
+                                             ui::MsgButtons buttons, ui::MsgIcon icon, const std::string& title)
+{
+    detail_ = detail;
+    return messageBox(text, buttons, icon, title);
+}
+
 ui::MsgResult QtPlatform::messageBox(const std::string& text, ui::MsgButtons buttons, ui::MsgIcon icon,
                                      const std::string& title)
 {
+    const std::string detail = std::exchange(detail_, {});
     if (standIn_)
-        return standIn_->messageBox(text, buttons, icon, title);
+        return standIn_->detailedMessageBox(text, detail, buttons, icon, title);
     QueueHold hold(queue_);
     ActionQueue::Yield yield(queue_);
     QMessageBox box(parent_);
@@ -57,6 +67,8 @@ ui::MsgResult QtPlatform::messageBox(const std::string& text, ui::MsgButtons but
     // Texts come from files and from the user as well: never read them as markup.
     box.setTextFormat(Qt::PlainText);
     box.setText(shownText(text));
+    if (!detail.empty())
+        box.setDetailedText(shownText(detail));
     box.setIcon(qtIcon(icon));
     ui::MsgResult closed = ui::MsgResult::Ok;
     switch (buttons) {

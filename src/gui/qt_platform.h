@@ -43,6 +43,9 @@ public:
 
     ui::MsgResult messageBox(const std::string& text, ui::MsgButtons buttons, ui::MsgIcon icon,
                              const std::string& title) override;
+    // The cause goes behind the box's "Show Details..." button.
+    ui::MsgResult detailedMessageBox(const std::string& text, const std::string& detail, ui::MsgButtons buttons,
+                                     ui::MsgIcon icon, const std::string& title) override;
     std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
                                         const std::string& defaultText) override;
     std::optional<std::string> fileDialog(const ui::FileDialogRequest& request) override;
@@ -60,6 +63,7 @@ private:
     QPointer<QWidget> parent_;
     ActionQueue* queue_ = nullptr;
     ui::Platform* standIn_ = nullptr;
+    std::string detail_; // for the messageBox call detailedMessageBox makes
     double sleepScale_ = 1.0;
     QString lastFolder_;
     QElapsedTimer sinceRepaint_;

@@ -1,6 +1,8 @@
 #include "instrument/instrument.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <optional>
 #include <thread>
 
 #include "instrument/adc.h"
@@ -25,6 +27,13 @@ using Clock = std::chrono::steady_clock;
 bool expired(Clock::time_point start, int limitMs)
 {
     return Clock::now() - start >= std::chrono::milliseconds(limitMs);
+}
+
+LinkStatus emptyResult()
+{
+    LinkStatus s;
+    s.fault = LinkFault::EmptyResult;
+    return s;
 }
 
 } // namespace
@@ -84,6 +93,7 @@ LinkStatus Instrument::bindUsb()
         return bindStatus(usbLib_, r);
     vnawrite_ = reinterpret_cast<std::int32_t (*)(std::uint8_t*, std::int16_t)>(usbLib_.function(0));
     vnaread_ = reinterpret_cast<std::int32_t (*)(std::uint8_t*, std::int16_t*)>(usbLib_.function(1));
+    vnaerror_ = reinterpret_cast<const char* (*)()>(usbLib_.optionalFunction("vnaerror"));
     return {};
 }
 
@@ -254,10 +264,8 @@ LinkStatus Instrument::AdcReadAveraged(PortAddress port, int waitMs, int average
     if (LinkStatus s = bindPort(); !s.ok())
         return s;
     sleep(waitMs);
-    if (averages == 1)
+    if (averages <= 1)
         return AdcConvert(port, adcMode);
-    if (averages < 1)
-        return {};
     double sum = 0;
     for (int i = 0; i < averages; ++i) {
         if (LinkStatus s = AdcConvert(port, adcMode); !s.ok())
@@ -276,9 +284,32 @@ LinkStatus Instrument::writeFrame()
         return s;
     if (vnawrite_(tx_.data(), static_cast<std::int16_t>(CommandLength)) != 0)
         return {};
+    return transferFailed();
+}
+
+LinkStatus Instrument::transferFailed() const
+{
     LinkStatus s;
     s.fault = LinkFault::TransferFailed;
+    if (vnaerror_)
+        if (const char* cause = vnaerror_())
+            s.detail = cause;
     return s;
+}
+
+void Instrument::UseUsbId(const std::string& fromFile)
+{
+    // What the user's environment said before the program first set it.
+    static const std::optional<std::string> fromUser = [] {
+        const char* id = std::getenv("BRINDLE_USB_ID");
+        return id ? std::optional<std::string>(id) : std::nullopt;
+    }();
+    if (fromUser)
+        return;
+    if (fromFile.empty())
+        unsetenv("BRINDLE_USB_ID");
+    else
+        setenv("BRINDLE_USB_ID", fromFile.c_str(), 1);
 }
 
 LinkStatus Instrument::UsbReadReply()
@@ -291,9 +322,7 @@ LinkStatus Instrument::UsbReadReply()
     rxCount_ = count < 0 ? 0 : (count > ReplyCapacity ? ReplyCapacity : count);
     if (ok)
         return {};
-    LinkStatus s;
-    s.fault = LinkFault::TransferFailed;
-    return s;
+    return transferFailed();
 }
 
 LinkStatus Instrument::UsbProbe()
@@ -350,8 +379,10 @@ LinkStatus Instrument::UsbMeasure(std::uint32_t word, PhaseCode phase, bool read
         return {};
     if (LinkStatus s = waitForResult(); !s.ok())
         return s;
-    if (const auto v = DecodeResult(rx_, rxCount_))
-        AdcVolts = *v;
+    const auto v = DecodeResult(rx_, rxCount_);
+    if (!v)
+        return emptyResult();
+    AdcVolts = *v;
     return {};
 }
 
@@ -369,14 +400,16 @@ LinkStatus Instrument::UsbMeasurePair(std::uint32_t word, PhaseCode first, Phase
     const auto v1 = DecodeResult(rx_, rxCount_);
     // A result without words ends the exchange: the instrument sends no second one.
     if (!v1)
-        return {};
+        return emptyResult();
     AdcVolts = *v1;
     AdcVoltsFirst = AdcVolts;
 
     if (LinkStatus s = waitForResult(); !s.ok())
         return s;
-    if (const auto v2 = DecodeResult(rx_, rxCount_))
-        AdcVolts = *v2;
+    const auto v2 = DecodeResult(rx_, rxCount_);
+    if (!v2)
+        return emptyResult();
+    AdcVolts = *v2;
     return {};
 }
 

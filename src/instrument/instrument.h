@@ -28,13 +28,14 @@ enum class LinkFault {
     TransferFailed,    // vnawrite or vnaread returned false
     NoEndOfConversion, // the parallel ADC never signalled end of conversion
     NoResult,          // no result frame arrived over USB
+    EmptyResult,       // a USB result frame came with no reading in it
 };
 
 struct LinkStatus {
     LinkFault fault = LinkFault::None;
     std::string library;  // LibraryMissing, FunctionMissing
     std::string function; // FunctionMissing
-    std::string detail;   // what the loader said
+    std::string detail;   // what the loader said; TransferFailed: brindle's cause, if it names one
     int limitMs = 0;      // NoEndOfConversion, NoResult: the time waited
     bool ok() const { return fault == LinkFault::None; }
 };
@@ -82,10 +83,15 @@ public:
     // One conversion into AdcVolts; the five low bits of adcMode go to the ADC.
     LinkStatus AdcConvert(PortAddress port, int adcMode);
     // Waits waitMs, then averages `averages` conversions into AdcVolts
-    // (below 1: AdcVolts keeps its value).
+    // (at least one: a value from an earlier point is never passed off as
+    // this one's).
     LinkStatus AdcReadAveraged(PortAddress port, int waitMs, int averages, int adcMode);
 
     // ------------------------------------------------------------------ USB
+    // The instrument's USB ids from vna.ini ("vvvv:pppp", "" for none), for
+    // brindle's next search. BRINDLE_USB_ID in the program's environment
+    // wins over the file.
+    static void UseUsbId(const std::string& fromFile);
     // The status frame and three replies.
     LinkStatus UsbProbe();
     // Whether the last reply carried the not-ready flag.
@@ -96,11 +102,13 @@ public:
     LinkStatus UsbDdsInit();
     // The powered-down DDS frame.
     LinkStatus UsbDdsSleep();
-    // A 0x50 frame; with readResult, its result decoded into AdcVolts.
+    // A 0x50 frame; with readResult, its result decoded into AdcVolts. A
+    // result without words is EmptyResult, AdcVolts left as it was.
     LinkStatus UsbMeasure(std::uint32_t word, PhaseCode phase, bool readResult, AdcFrameBytes adc);
     // A 0x58 frame at `first` and a 0x50 frame at `second`; the first result
     // goes to AdcVoltsFirst and the second to AdcVolts. A result without
-    // words ends the exchange and leaves both as they were.
+    // words ends the exchange (the instrument sends no second one) as
+    // EmptyResult: the point has no reading.
     LinkStatus UsbMeasurePair(std::uint32_t word, PhaseCode first, PhaseCode second, AdcFrameBytes adc);
 
     // The last averaged voltage and the first voltage of a pair.
@@ -128,6 +136,7 @@ private:
     bool waitEndOfConversion(PortAddress port);
 
     LinkStatus writeFrame();
+    LinkStatus transferFailed() const;
     LinkStatus waitForResult();
     void sleep(int ms);
 
@@ -137,6 +146,7 @@ private:
     std::int16_t (*inp32_)(std::int16_t) = nullptr;
     std::int32_t (*vnawrite_)(std::uint8_t*, std::int16_t) = nullptr;
     std::int32_t (*vnaread_)(std::uint8_t*, std::int16_t*) = nullptr;
+    const char* (*vnaerror_)() = nullptr;
 
     std::function<void(int)> sleepMs_;
     TimeLimits limits_;

@@ -76,9 +76,15 @@ const BindResult& LinkLibrary::bind()
         }
         addresses_[i] = address;
     }
+    handle_ = handle;
     bound_ = true;
     result_ = {};
     return result_;
+}
+
+void* LinkLibrary::optionalFunction(const std::string& name) const
+{
+    return bound_ ? dlsym(handle_, name.c_str()) : nullptr;
 }
 
 } // namespace orbilan::instrument

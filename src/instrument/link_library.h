@@ -30,6 +30,9 @@ public:
     bool bound() const { return bound_; }
     // The address of functions[i]; valid after a successful bind().
     void* function(std::size_t i) const { return addresses_[i]; }
+    // A function the library may lack (a later addition); nullptr when it
+    // does or the library is not bound.
+    void* optionalFunction(const std::string& name) const;
 
     // The folder of the running program ("" when it cannot be found).
     static std::string programFolder();
@@ -43,6 +46,7 @@ private:
     std::vector<std::string> names_;
     std::vector<void*> addresses_;
     std::string dir_;
+    void* handle_ = nullptr;
     bool tried_ = false;
     bool bound_ = false;
     BindResult result_;

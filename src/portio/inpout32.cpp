@@ -1,4 +1,5 @@
 #include "portio/inpout32.h"
+#include "portio/parport_access.h"
 
 #include <cerrno>
 #include <chrono>
@@ -10,11 +11,9 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <grp.h>
 #include <linux/parport.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -93,25 +92,6 @@ PortAccess& ready()
     return a;
 }
 
-std::string openFailure(const std::string& device, int error)
-{
-    std::string text = "cannot open the parallel port " + device + ": " + std::strerror(error) + ". ";
-    if (error == EACCES || error == EPERM) {
-        std::string group = "lp";
-        struct stat st{};
-        if (stat(device.c_str(), &st) == 0)
-            if (const struct group* g = getgrgid(st.st_gid))
-                group = g->gr_name;
-        text += "Reading and writing it needs membership of the group '" + group +
-                "' (sudo usermod -aG " + group + " $USER, then log in again)";
-    } else if (error == ENOENT || error == ENODEV || error == ENXIO) {
-        text += "Load the kernel modules parport_pc and ppdev (sudo modprobe ppdev)";
-    } else {
-        text += "Check the device";
-    }
-    return text + ", or name another device in ORBILAN_PARPORT.";
-}
-
 bool hardwareOpen(PortAccess& a)
 {
     if (a.fd >= 0)
@@ -123,16 +103,13 @@ bool hardwareOpen(PortAccess& a)
     a.lastTry = now;
     int fd = ::open(a.device.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
-        report(openFailure(a.device, errno));
+        report(portio::OpenFailureText(a.device, errno));
         return false;
     }
     if (ioctl(fd, PPCLAIM) < 0) {
         const int error = errno;
         ::close(fd);
-        report("cannot claim the parallel port " + a.device + ": " + std::strerror(error) +
-               (error == ENOTTY ? " (not a ppdev parallel-port device)"
-                                : " (is another program or the lp driver using it?)") +
-               "; name another device in ORBILAN_PARPORT.");
+        report(portio::ClaimFailureText(a.device, error));
         return false;
     }
     // Plain compatibility mode: the data lines follow every write directly.

@@ -19,6 +19,11 @@ public:
 
     ui::MsgResult messageBox(const std::string& text, ui::MsgButtons buttons, ui::MsgIcon icon,
                              const std::string& title) override;
+    ui::MsgResult detailedMessageBox(const std::string& text, const std::string& detail, ui::MsgButtons buttons,
+                                     ui::MsgIcon icon, const std::string& title) override
+    {
+        return inner_.detailedMessageBox(text, detail, buttons, icon, title);
+    }
     std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
                                         const std::string& defaultText) override
     {

@@ -85,8 +85,16 @@ void Adc::powerOn(double now)
     startConversion(now);
 }
 
+void Adc::setTimeScale(double scale)
+{
+    scale_ = scale;
+    if (!haveResult_)
+        end_ = start_ + runningSeconds_ * scale_;
+}
+
 void Adc::startConversion(double now)
 {
+    start_ = now;
     runningSeconds_ = conversionSeconds(type_, mode_);
     end_ = now + runningSeconds_ * scale_;
     haveResult_ = false;

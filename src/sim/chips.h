@@ -57,8 +57,9 @@ public:
     void powerOn(double now);
     void setType(int type) { type_ = type; }
     int type() const { return type_; }
-    // 0 = conversions take no time; 1 = real time.
-    void setTimeScale(double scale) { scale_ = scale; }
+    // 0 = conversions take no time; 1 = real time. A conversion under way
+    // takes the new length too (counted from its start).
+    void setTimeScale(double scale);
     // A stuck converter never finishes a conversion.
     void setStuck(bool stuck) { stuck_ = stuck; }
 
@@ -94,6 +95,7 @@ private:
     bool stuck_ = false;
     bool selected_ = false;
     bool clock_ = false;
+    double start_ = 0;
     double end_ = 0;
     bool haveResult_ = false;
     std::uint32_t word_ = 0;

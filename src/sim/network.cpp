@@ -1,6 +1,7 @@
 #include "sim/network.h"
 
 #include "touchstone/touchstone.h"
+#include "ui/number_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -11,6 +12,12 @@
 namespace orbilan::sim {
 
 namespace {
+
+// The largest |S| the bench takes from a file: a gain of 120 dB, far beyond
+// any device the instrument measures, and still finite in every reading.
+constexpr double MaxBenchMagnitude = 1e6;
+
+std::string formatNumber(double v) { return ui::formatGeneral(v, 7, '.'); }
 
 std::string_view trim(std::string_view s)
 {
@@ -222,6 +229,18 @@ bool parseDevice(std::string_view description, Device& out, std::string& error)
         }
         device.path = ports == 1 ? Path::Reflection : Path::Transmission;
         const touchstone::Param which = ports == 1 ? touchstone::S11 : touchstone::S21;
+        // Values far beyond any network's overflow the bench's arithmetic and
+        // read as no instrument at all; the file is what to correct.
+        for (std::size_t k = 0; k < data->hz.size(); ++k) {
+            const double magnitude = std::abs(data->s[k][which]);
+            if (magnitude > MaxBenchMagnitude) {
+                error = std::string(text) + ": |" + (ports == 1 ? "S11" : "S21") + "| is " +
+                        formatNumber(magnitude) + " at " + formatNumber(data->hz[k]) +
+                        " Hz, beyond what the simulated bench can measure (" + formatNumber(MaxBenchMagnitude) +
+                        " at most)";
+                return false;
+            }
+        }
         device.response = [data, which](double hz) { return touchstone::At(*data, which, hz); };
         out = std::move(device);
         return true;

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <fstream>
 #include <numbers>
 #include <sstream>
 
+#include "cal/text_file.h"
 #include "ui/number_text.h"
 
 namespace orbilan::touchstone {
@@ -69,6 +69,9 @@ bool nextLine(std::istream& in, std::string& line)
         in.get();
     return true;
 }
+
+// Far beyond any sweep's data: 100,000 two-port points take about 20 MB.
+constexpr std::size_t MaxFileBytes = 64u << 20;
 
 std::string ohmsText(double z0) { return ui::formatGeneral(z0, 7, '.'); }
 
@@ -200,11 +203,14 @@ bool Parse(std::istream& in, int ports, Data& out, std::string& error)
 
 bool ReadFile(const std::string& path, int ports, Data& out, std::string& error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path;
+    // Read whole, as a regular file of bounded size: a link to a device or a
+    // pipe would give a line without end, or nothing ever.
+    std::string text;
+    if (const auto failed = cal::ReadWholeFile(path, text, MaxFileBytes)) {
+        error = "cannot open " + path + ": " + failed->description;
         return false;
     }
+    std::istringstream in(std::move(text));
     if (!Parse(in, ports, out, error)) {
         error = path + ": " + error;
         return false;

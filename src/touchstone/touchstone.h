@@ -78,7 +78,12 @@ struct Point {
 // holds S11; a two-port file holds S21 and writes the three parameters that
 // were not measured as 0, with a comment saying so, since a reader cannot
 // tell a measured 0 from a missing one.
+// A point whose value is not a finite number (a calibration that cannot
+// correct a reading gives one) is left out, with a comment saying so: no
+// reader takes "NaN" for a number.
 std::string Text(const Header& header, int ports, const std::vector<Point>& points);
+// The frequency of the first point whose value is not a finite number.
+std::optional<std::int32_t> FirstNonFinite(const std::vector<Point>& points);
 
 // The header and points of a measured sweep; calFile as the window names
 // it. A reflection sweep gives a one-port file, a transmission sweep a

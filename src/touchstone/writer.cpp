@@ -1,6 +1,7 @@
 #include "touchstone/touchstone.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "cal/cal_file.h"
 #include "ui/number_text.h"
@@ -43,7 +44,17 @@ void appendComplex(std::string& out, cal::Complex z)
     out += cal::FileNumber(z.im);
 }
 
+bool finite(const Point& p) { return std::isfinite(p.s.re) && std::isfinite(p.s.im); }
+
 } // namespace
+
+std::optional<std::int32_t> FirstNonFinite(const std::vector<Point>& points)
+{
+    for (const Point& p : points)
+        if (!finite(p))
+            return p.hz;
+    return std::nullopt;
+}
 
 std::string Text(const Header& header, int ports, const std::vector<Point>& points)
 {
@@ -72,6 +83,10 @@ std::string Text(const Header& header, int ports, const std::vector<Point>& poin
 
     const cal::Complex zero{0, 0};
     for (const Point& p : points) {
+        if (!finite(p)) {
+            comment(out, integerText(p.hz) + " Hz left out: its value is not a finite number");
+            continue;
+        }
         out += integerText(p.hz);
         if (twoPort) {
             // Two-port data lines run S11, S21, S12, S22.

@@ -67,6 +67,14 @@ public:
     // A modal message box; a box with only an OK button answers Ok.
     virtual MsgResult messageBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
                                  const std::string& title) = 0;
+    // The same box with the cause of what it reports (why the instrument
+    // cannot be reached, and the fix). The desktop shows `detail` behind the
+    // box's details button; by default it follows the text on a line of its own.
+    virtual MsgResult detailedMessageBox(const std::string& text, const std::string& detail, MsgButtons buttons,
+                                         MsgIcon icon, const std::string& title)
+    {
+        return messageBox(detail.empty() ? text : text + "\r" + detail, buttons, icon, title);
+    }
     // A text-input box; nullopt when cancelled.
     virtual std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
                                                 const std::string& defaultText) = 0;

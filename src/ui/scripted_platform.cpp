@@ -1,5 +1,7 @@
 #include "ui/scripted_platform.h"
 
+#include <utility>
+
 namespace orbilan::ui {
 
 const char* buttonsName(MsgButtons buttons)
@@ -69,6 +71,7 @@ MsgResult ScriptedPlatform::messageBox(const std::string& text, MsgButtons butto
     rec.kind = DialogRecord::Kind::Message;
     rec.title = title;
     rec.text = text;
+    rec.detail = std::exchange(pendingDetail_, {});
     rec.buttons = buttons;
     rec.icon = icon;
     MsgResult result = MsgResult::Ok;
@@ -90,6 +93,13 @@ MsgResult ScriptedPlatform::messageBox(const std::string& text, MsgButtons butto
     rec.answer = resultName(result);
     record(rec);
     return result;
+}
+
+MsgResult ScriptedPlatform::detailedMessageBox(const std::string& text, const std::string& detail,
+                                               MsgButtons buttons, MsgIcon icon, const std::string& title)
+{
+    pendingDetail_ = detail;
+    return messageBox(text, buttons, icon, title);
 }
 
 std::optional<std::string> ScriptedPlatform::inputBox(const std::string& prompt, const std::string& title,

@@ -30,6 +30,7 @@ struct DialogRecord {
     Kind kind = Kind::Message;
     std::string title;
     std::string text;          // message text, input prompt
+    std::string detail;        // a message's cause (detailedMessageBox)
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
     std::string defaultText;   // input box default, proposed file name
@@ -67,6 +68,10 @@ public:
 
     MsgResult messageBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
                          const std::string& title) override;
+    // Goes through messageBox, so that what a derived platform does there
+    // applies; the detail is recorded beside the text.
+    MsgResult detailedMessageBox(const std::string& text, const std::string& detail, MsgButtons buttons, MsgIcon icon,
+                                 const std::string& title) override;
     std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
                                         const std::string& defaultText) override;
     std::optional<std::string> fileDialog(const FileDialogRequest& request) override;
@@ -88,6 +93,7 @@ private:
 
     std::deque<Answer> answers_;
     std::vector<DialogRecord> dialogs_;
+    std::string pendingDetail_; // for the messageBox call detailedMessageBox makes
     int processEventsCalls_ = 0;
     long long sleptMs_ = 0;
     bool ended_ = false;

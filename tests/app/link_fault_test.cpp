@@ -2,8 +2,8 @@
 // instrument through the real port and USB libraries: a USB transfer that
 // fails at the first, a middle or the last point of a sweep or of a
 // calibration ends the program with its one message and leaves the files on
-// disk as they were; a result that never comes names the time limit; results
-// without words keep the previous reading; an ADC that never ends its
+// disk as they were; a result that never comes names the time limit; a
+// result without words is a point that was not measured; an ADC that never ends its
 // conversion stops the sweep before the point it could not measure; and an
 // instrument that never answers at start-up lets Cancel end the program
 // before anything is sent.
@@ -219,25 +219,51 @@ TEST_P(CalibrationStrike, EndsTheProgramWithoutASaveQuestionAndLeavesTheFilesAlo
 INSTANTIATE_TEST_SUITE_P(Usb, SweepStrike, ::testing::ValuesIn(strikes), strikeName);
 INSTANTIATE_TEST_SUITE_P(Usb, CalibrationStrike, ::testing::ValuesIn(strikes), strikeName);
 
-TEST_F(OverUsb, ResultsWithoutWordsKeepThePreviousReadingAndTheSweepGoesOn)
+const std::string EmptyResultText =
+    "The measurement result from VNA holds no reading\rCheck that VNA is connected and switched on.";
+
+TEST_F(OverUsb, AResultWithoutWordsStopsTheSweepBeforeThatPoint)
 {
     calibrateAndSave();
     atYield = [&](int) {
         if (w.sweep.PointIndex == 2)
             kesp_sim_set_fault("empty-result");
-        if (w.sweep.PointIndex == 3)
-            kesp_sim_set_fault("none");
     };
+    const app::Complex earlier = w.cal.RawPoints[3];
     EXPECT_TRUE(singleSweep());
-    EXPECT_TRUE(platform.dialogs().empty());
+    EXPECT_FALSE(platform.ended());
+    EXPECT_EQ(platform.messageTexts(), std::vector<std::string>{EmptyResultText});
+    EXPECT_EQ(plotted, (std::vector<int>{1, 2}));
+    EXPECT_FALSE(w.sweep.PassDone);
+    EXPECT_EQ(w.cal.RawPoints[3], earlier);
+    expectStopped();
+
+    // Resumed once the instrument reads again, the pass measures point 3.
+    kesp_sim_set_fault("none");
+    atYield = nullptr;
+    EXPECT_TRUE(singleSweep());
+    EXPECT_TRUE(w.sweep.PassDone);
     EXPECT_EQ(plotted, (std::vector<int>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(w.cal.RawPoints[3].re, w.cal.RawPoints[2].re);
-    EXPECT_EQ(w.cal.RawPoints[3].im, w.cal.RawPoints[2].im);
-    // The result the instrument still had for point 3 is not taken for 4.
     double re = 0, im = 0;
-    ASSERT_EQ(kesp_sim_raw_reading(4000000, &re, &im), 1);
-    EXPECT_NEAR(w.cal.RawPoints[4].re - kesp_sim_detector_offset(), re, 2e-3);
-    EXPECT_NEAR(w.cal.RawPoints[4].im - kesp_sim_detector_offset(), im, 2e-3);
+    ASSERT_EQ(kesp_sim_raw_reading(3000000, &re, &im), 1);
+    EXPECT_NEAR(w.cal.RawPoints[3].re - kesp_sim_detector_offset(), re, 2e-3);
+}
+
+TEST_F(OverUsb, AResultWithoutWordsMakesNoCalibration)
+{
+    calibrateAndSave();
+    atYield = [&](int yields) {
+        if (yields == 3)
+            kesp_sim_set_fault("empty-result");
+    };
+    platform.queue(Answer::ok()); // thru
+    EXPECT_TRUE(w.deliver([&] { w.CalibrateButton_Click(); }));
+    EXPECT_EQ(platform.messageTexts(), (std::vector<std::string>{"Connect thru, then click OK", EmptyResultText}));
+    // Left incomplete, as a cancel leaves it; the file of the calibration
+    // before stays as it was.
+    EXPECT_FALSE(w.cal.TransCalValid);
+    EXPECT_NE(w.controls().at("CalLabel").caption(), "Calibrated");
+    EXPECT_EQ(filesIn(files.path()), before);
 }
 
 // A calibration made, and not saved, before the link failed: the fatal end

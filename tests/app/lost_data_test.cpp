@@ -1,6 +1,6 @@
 // Nothing the user made is lost: a calibration not saved is offered for
 // saving on exit, also when the window could not measure with it or the CDS
-// state changed since; a save that fails half way leaves the file it was
+// state changed since, but never one half re-made; a save that fails half way leaves the file it was
 // replacing as it was; and a calibration file that cannot be loaded leaves
 // the calibration in force as it was.
 #include <csignal>
@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "cal/cal_file.h"
 #include "sim_window.h"
@@ -131,6 +132,25 @@ TEST_F(LostData, ExitOffersACalibrationKeptAcrossACdsChange)
     EXPECT_EQ(saved->Freq[Points], 5000000);
 }
 
+TEST_F(LostData, ExitDuringARecalibrationOffersNoHalfNewCalibration)
+{
+    // A transmission calibration, not saved; a new one on another device is
+    // left by Exit during its thru sweep. Its thru readings are then part
+    // new, part old: no file may call that a valid calibration.
+    calibrateTransmission();
+    kesp_sim_set_auto_follow(0);
+    kesp_sim_set_dut("trans:series:R=50");
+    w.onPointYield = [&] {
+        if (w.sweep.PointIndex == 3)
+            w.controls().userClick("End_Button");
+    };
+    platform.queue(Answer::ok()); // thru
+    EXPECT_FALSE(w.deliver([&] { w.CalibrateButton_Click(); }));
+    EXPECT_TRUE(platform.ended());
+    EXPECT_EQ(platform.messageTexts(), std::vector<std::string>{"Connect thru, then click OK"});
+    EXPECT_TRUE(fs::is_empty(files.path()));
+}
+
 TEST_F(LostData, CdsChangeSavesTheCalibrationAsItWasMade)
 {
     calibrateTransmission();
@@ -199,7 +219,11 @@ TEST_F(LostData, FilesThatCannotBeLoadedLeaveTheCalibrationInForce)
         {"too-many-points.cal", oneTooMany},
         {"overflow.cal", good.substr(0, good.find("100000,")) + "100000,1e999" + good.substr(good.find("100000,") + 8)},
         {"truncated.cal", good.substr(0, good.size() - 10)},
-        {"huge.cal", good + std::string(5u << 20, ' ')},
+        // Points out of order would interpolate in the wrong place; no
+        // readings per point would measure with old ones.
+        {"unsorted.cal", "2410,0\r\n1,10\r\n#FALSE#\r\n2\r\n3\r\n200000" + good.substr(good.rfind("200000") + 6) +
+                             good.substr(good.find("100000,"), good.rfind("200000") - good.find("100000,"))},
+        {"no-averages.cal", "2410,0\r\n0,10" + good.substr(good.find("\r\n#FALSE#"))},
     };
     for (const auto& b : bad) {
         SCOPED_TRACE(b.name);
@@ -214,13 +238,26 @@ TEST_F(LostData, FilesThatCannotBeLoadedLeaveTheCalibrationInForce)
         EXPECT_EQ(w.settings.SweepPoints, Points);
         EXPECT_TRUE(w.cal.TransCalValid);
     }
-    // Not a file at all, or none there.
-    for (const fs::path& path : {files.path(), files.path() / "missing.cal"}) {
+    // Not a file at all, none there, a pipe, or one too large to be ours:
+    // each is said as it is.
+    ASSERT_EQ(mkfifo((files.path() / "pipe.cal").c_str(), 0644), 0);
+    const struct {
+        fs::path path;
+        const char* says;
+    } unreadable[] = {
+        {files.path(), "Error 75: Not a regular file"},
+        {files.path() / "missing.cal", "Error 76: Path not found"},
+        {files.path() / "pipe.cal", "Error 75: Not a regular file"},
+        {files.write("huge.cal", good + std::string(5u << 20, ' ')), "Error 7: The file is too large"},
+    };
+    for (const auto& u : unreadable) {
+        SCOPED_TRACE(u.path);
         platform.clearDialogs();
-        platform.queue(Answer::file(path.string()));
+        platform.queue(Answer::file(u.path.string()));
         ASSERT_TRUE(w.deliver([&] { w.CalLoadButton_Click(); }));
         ASSERT_EQ(platform.dialogs().size(), 2u);
         EXPECT_EQ(platform.dialogs()[1].title, "File error");
+        EXPECT_EQ(platform.dialogs()[1].text.rfind(u.says, 0), 0u) << platform.dialogs()[1].text;
         EXPECT_EQ(w.cal.CalFreq, before.CalFreq);
         EXPECT_TRUE(w.cal.TransCalValid);
     }

@@ -1,10 +1,13 @@
 // Reading vna.ini: every key with its conversion, the messages, and what a
 // damaged file does (defaults kept, reading stops at the bad line, no crash).
+#include <filesystem>
 #include <sstream>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "app/settings.h"
+#include "support/test_platform.h"
 
 using namespace orbilan::app;
 
@@ -60,6 +63,24 @@ TEST(Config, ClockPortAndUsb)
     EXPECT_TRUE(read("usb=Y\nusb = no\n").s.UsbLink); // "no" leaves it as it was
 }
 
+TEST(Config, UsbIdsOfAnotherFirmware)
+{
+    EXPECT_EQ(read("").s.UsbId, "");
+    auto r = read("usbid = 4B4:8613 an FX2 board\n");
+    EXPECT_EQ(r.s.UsbId, "04b4:8613");
+    EXPECT_TRUE(r.out.messages.empty());
+    // A malformed pair names itself and leaves the default, also over an
+    // earlier good line; reading goes on.
+    for (const char* bad : {"usbid = 0547\n", "usbid = 0547:21311\n", "usbid = :2131\n", "usbid = 05g7:2131\n",
+                            "usbid = 0547:2131:1\n"}) {
+        r = read(std::string("usbid = 1234:5678\n") + bad + "npoints = 50\n");
+        EXPECT_EQ(r.s.UsbId, "") << bad;
+        EXPECT_EQ(r.s.SweepPoints, 50) << bad;
+        ASSERT_EQ(r.out.messages.size(), 1u) << bad;
+        EXPECT_EQ(r.out.messages[0], "VNA.INI  usbid entry error (vvvv:pppp expected)\rthe default USB ids are used");
+    }
+}
+
 TEST(Config, OwnerTitleAndComments)
 {
     auto r = read("owner = Lab1 bench\n");
@@ -84,6 +105,16 @@ TEST(Config, PointsAdcTypeAndGraticule)
     EXPECT_EQ(r.out.messages[0], "VNA.INI  npoints entry error\rnpoints set to default (21)");
     EXPECT_EQ(read("npoints=401\n").s.SweepPoints, 401);
     EXPECT_EQ(read("npoints=99999999\n").s.SweepPoints, 21);
+
+    // No readings per point would measure nothing: held at one, and said.
+    for (const char* line : {"adcavg=0\n", "adcavg=-4\n", "adcavg = none\n", "adcavg=0.4\n"}) {
+        r = read(line);
+        EXPECT_EQ(r.s.AdcAverages, 1) << line;
+        ASSERT_EQ(r.out.messages.size(), 1u) << line;
+        EXPECT_EQ(r.out.messages[0], "VNA.INI  adcavg entry error\radcavg set to 1");
+    }
+    EXPECT_EQ(read("adcavg=0.6\n").s.AdcAverages, 1);
+    EXPECT_TRUE(read("adcavg=0.6\n").out.messages.empty());
 
     // adctype=2410 resets the mode: an adcmode line before it is lost.
     r = read("adcmode=5\nadctype=2410\n");
@@ -144,4 +175,41 @@ TEST(Config, LineEndsAndDamagedFiles)
     ConfigLine cl = ReadConfigLine("  Clk  =  148.33 MHz  ");
     EXPECT_EQ(cl.key, "clk");
     EXPECT_EQ(cl.value, "148.33");
+}
+
+TEST(ConfigFile, OnlyARegularFileOfSensibleSizeIsRead)
+{
+    namespace fs = std::filesystem;
+    orbilan::test::TempDir dir;
+    const std::string path = (dir.path() / "vna.ini").string();
+    Settings s;
+    auto out = LoadConfigFile(dir.str(), s, "before");
+    ASSERT_EQ(out.messages, std::vector<std::string>{"No vna.ini file found - using defaults"});
+
+    dir.write("vna.ini", "owner = Lab\r\nadcdel = 30\r\n");
+    out = LoadConfigFile(dir.str(), s, "before");
+    EXPECT_TRUE(out.messages.empty());
+    EXPECT_EQ(out.title, "Lab's Kesp VNA");
+    EXPECT_EQ(s.AdcWaitMs, 30);
+
+    // A link to a device that never ends, a pipe no one writes, a file far
+    // too large: each is said to be unreadable, and the defaults hold.
+    fs::remove(path);
+    fs::create_symlink("/dev/zero", path);
+    out = LoadConfigFile(dir.str(), s, "before");
+    EXPECT_EQ(out.messages, std::vector<std::string>{"Error 75 reading vna.ini: Not a regular file\r" + path});
+    EXPECT_TRUE(out.fileFound);
+    EXPECT_EQ(out.title, "before");
+    EXPECT_EQ(s.AdcWaitMs, 10);
+
+    fs::remove(path);
+    ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+    out = LoadConfigFile(dir.str(), s, "before");
+    EXPECT_EQ(out.messages, std::vector<std::string>{"Error 75 reading vna.ini: Not a regular file\r" + path});
+
+    fs::remove(path);
+    dir.write("vna.ini", "adcdel = 30\r\n" + std::string(MaxConfigBytes, '#'));
+    out = LoadConfigFile(dir.str(), s, "before");
+    EXPECT_EQ(out.messages, std::vector<std::string>{"Error 7 reading vna.ini: The file is too large\r" + path});
+    EXPECT_EQ(s.AdcWaitMs, 10);
 }

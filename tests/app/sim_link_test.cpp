@@ -212,16 +212,24 @@ TEST_F(SimLink, TheSimulatedAdcIsTheConfiguredOneAndTakesTheTimeTheSweepPanelEst
     }
 }
 
-TEST_F(SimLink, ResultWithoutWordsKeepsThePreviousReading)
+TEST_F(SimLink, ResultWithoutWordsIsAFailedPoint)
 {
     open("usb = yes\n");
     ASSERT_TRUE(load());
     ASSERT_TRUE(ddsadc(3000000));
     const app::Complex before = w->cal.RawPoints[1];
     kesp_sim_set_fault("empty-result");
-    ASSERT_TRUE(ddsadc(9000000));
+    w->sweep.StopSweep = false;
+    EXPECT_FALSE(ddsadc(9000000));
+    EXPECT_EQ(platform.messageTexts(), (std::vector<std::string>{"The measurement result from VNA holds no reading\r"
+                                                                 "Check that VNA is connected and switched on."}));
+    EXPECT_TRUE(w->sweep.StopSweep);
+    EXPECT_FALSE(platform.ended());
+    // The reading of the point before is not taken for this one's.
     EXPECT_EQ(w->cal.RawPoints[1].re, before.re);
     EXPECT_EQ(w->cal.RawPoints[1].im, before.im);
+    kesp_sim_set_fault("none");
+    EXPECT_TRUE(ddsadc(9000000));
 }
 
 TEST_F(SimLink, DroppedUsbTransferEndsTheProgram)

@@ -157,7 +157,39 @@ TEST(Startup, FailedUsbTransferIsFatal)
     b.platform.queue(Answer::ok());
     EXPECT_FALSE(b.load());
     EXPECT_EQ(b.messages(), (std::vector<std::string>{UsbFatalText}));
+    EXPECT_EQ(b.platform.dialogs()[0].detail, "");
     EXPECT_TRUE(b.platform.ended());
+}
+
+TEST(Startup, TheLinksCauseIsTheMessagesDetail)
+{
+    const std::string cause = "USB device 0547:2131 (bus 001 address 002) was disconnected";
+    {
+        FakeUsbInstrument vna;
+        vna.failReadFrom = 1;
+        vna.setCause(cause);
+        Bench b("usb = yes\n");
+        EXPECT_FALSE(b.load());
+        ASSERT_EQ(b.platform.dialogs().size(), 1u);
+        EXPECT_EQ(b.platform.dialogs()[0].text, UsbFatalText); // the program's message stays as it is
+        EXPECT_EQ(b.platform.dialogs()[0].detail, cause);
+    }
+    {
+        // The retry dialog after a failed extra read says why, once.
+        FakeUsbInstrument vna;
+        vna.failReadFrom = 3;
+        vna.setCause(cause);
+        Bench b("usb = yes\n");
+        b.platform.queue(Answer::ok());
+        b.platform.onDialog = [&](const ui::DialogRecord&) {
+            vna.failReadFrom = -1;
+            vna.setCause("");
+        };
+        ASSERT_TRUE(b.load());
+        ASSERT_EQ(b.platform.dialogs().size(), 1u);
+        EXPECT_EQ(b.platform.dialogs()[0].text, UsbNotResponding);
+        EXPECT_EQ(b.platform.dialogs()[0].detail, cause);
+    }
 }
 
 TEST(Startup, MissingLibraryIsNamedAndEndsTheProgram)

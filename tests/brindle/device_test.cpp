@@ -8,6 +8,7 @@
 #include <set>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "brindle/brindle.h"
 #include "brindle/driver.h"
@@ -239,6 +240,24 @@ TEST_F(Brindle, LogFilePastItsLimitIsKeptAsTheOldOneAndBegunAgain)
     EXPECT_EQ(log(), session);
     ASSERT_EQ(fs::file_size(old), limit);
     EXPECT_EQ(orbilan::test::readFile(old).substr(0, 8), "earlier\n");
+}
+
+TEST_F(Brindle, TheLogIsNeverWrittenThroughALinkOrIntoAPipe)
+{
+    namespace fs = std::filesystem;
+    fs::create_directories(logFile().parent_path());
+    // A link in the log's place pointing at another file of the user's.
+    const auto victim = state.write("victim", "keep\n");
+    fs::create_symlink(victim, logFile());
+    { VNADevice d; }
+    EXPECT_EQ(orbilan::test::readFile(victim), "keep\n");
+    EXPECT_TRUE(fs::is_symlink(logFile()));
+
+    // A pipe with no reader must not hang the transfers.
+    fs::remove(logFile());
+    ASSERT_EQ(mkfifo(logFile().c_str(), 0600), 0);
+    { VNADevice d; }
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(logFile())));
 }
 
 TEST_F(Brindle, UnwritableLogFileLosesTheLogNotTheTransfers)

@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 
 #include <cstdlib>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,8 @@ TEST(BrindleLibrary, WithoutAnInstrumentEveryTransferFails)
     auto vnaread = reinterpret_cast<std::int32_t (*)(unsigned char*, std::int16_t*)>(dlsym(lib, "vnaread"));
     auto out32 = reinterpret_cast<std::int32_t (*)(std::int16_t, std::int16_t)>(dlsym(lib, "Out32"));
     auto inp32 = reinterpret_cast<std::int16_t (*)(std::int16_t)>(dlsym(lib, "Inp32"));
-    ASSERT_TRUE(vnawrite && vnaread && out32 && inp32);
+    auto vnaerror = reinterpret_cast<const char* (*)()>(dlsym(lib, "vnaerror"));
+    ASSERT_TRUE(vnawrite && vnaread && out32 && inp32 && vnaerror);
     // Only the published names are exported.
     EXPECT_EQ(dlsym(lib, "_ZN7brindle6driverEv"), nullptr);
 
@@ -32,8 +34,11 @@ TEST(BrindleLibrary, WithoutAnInstrumentEveryTransferFails)
     std::int16_t count = 7;
     EXPECT_EQ(vnaread(reply, &count), 0);
     EXPECT_EQ(count, 0);
+    EXPECT_EQ(std::string(vnaerror()).rfind("no USB device with ids ffff:fffe found", 0), 0u) << vnaerror();
     EXPECT_EQ(out32(0x378, 1), 0);
     EXPECT_EQ(inp32(0x379), -1);
-    EXPECT_NE(orbilan::test::readFile(state.path() / "orbilan" / "vnalog.txt").find("Cache created\nCache closed\n"),
+    // Each device object's block says why it found no instrument.
+    EXPECT_NE(orbilan::test::readFile(state.path() / "orbilan" / "vnalog.txt")
+                  .find("Cache created\nOpen failed: no USB device with ids ffff:fffe found: check the cable"),
               std::string::npos);
 }

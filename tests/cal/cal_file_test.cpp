@@ -23,10 +23,10 @@ CalFileData sample()
     d.Modes = 3;
     d.Freq[1] = 1000000;
     d.Freq[2] = 60000000;
-    d.LoadModel[1] = {50, 0};
+    d.LoadModel[1] = {50, 1e20};
     d.LoadModel[2] = {49.999999999999, -0.0314159265358979};
     d.Open[1] = {0.5, -1.25e-07};
-    d.Short[1] = {-0.25, 1e20};
+    d.Short[1] = {-0.25, 1.5};
     d.Load[1] = {0.125, -0.0625};
     d.Isol[1] = {1e-5, 0};
     d.Thru[1] = {0.75, 0.001};
@@ -36,7 +36,7 @@ CalFileData sample()
 
 const char* const sampleText =
     "2410,0\r\n1,10\r\n#FALSE#\r\n2\r\n3\r\n"
-    "1000000,50,0,0.5,-1.25E-07,-0.25,1E+20,0.125,-0.0625,1E-05,0,0.75,0.001\r\n"
+    "1000000,50,1E+20,0.5,-1.25E-07,-0.25,1.5,0.125,-0.0625,1E-05,0,0.75,0.001\r\n"
     "60000000,49.999999999999,-0.0314159265358979,-2.5,2.4999999,0,0,0,0,0,0,0,0\r\n";
 
 } // namespace
@@ -100,19 +100,29 @@ TEST(CalFile, ReadsAnyNotationAndLineEnd)
     ASSERT_TRUE(tiny);
     EXPECT_EQ(tiny->LoadModel[1].re, 0);
     EXPECT_FALSE(ReadCalFile(head + "1,1E+400,0,0,0,0,0,0,0,0,0,0,0"));
-    // The largest double survives a write and a read.
+    // The largest double survives a write and a read (the load's model is
+    // an impedance and may be anything).
     CalFileData big;
     big.Points = 1;
-    big.Open[1] = {1.7976931348623157e308, -1.7976931348623157e308};
+    big.LoadModel[1] = {1.7976931348623157e308, -1.7976931348623157e308};
     const auto back = ReadCalFile(WriteCalFile(big));
     ASSERT_TRUE(back);
-    EXPECT_EQ(back->Open[1], big.Open[1]);
+    EXPECT_EQ(back->LoadModel[1], big.LoadModel[1]);
+    // A reading is detector volts: none is near 1e308, which would make the
+    // corrections overflow.
+    big.Open[1] = {1e308, 0};
+    EXPECT_FALSE(ReadCalFile(WriteCalFile(big)));
+    big.Open[1] = {0, 0};
+    big.Thru[1] = {0, -1001};
+    EXPECT_FALSE(ReadCalFile(WriteCalFile(big)));
+    big.Thru[1] = {0, -1000};
+    EXPECT_TRUE(ReadCalFile(WriteCalFile(big)));
 }
 
 TEST(CalFile, RefusesIncompleteOrMalformedFiles)
 {
     const std::string head = "2410,0\r\n1,10\r\n#FALSE#\r\n2\r\n3\r\n";
-    const std::string line = "1000000,50,0,0.5,-1.25E-07,-0.25,1E+20,0.125,-0.0625,1E-05,0,0.75,0.001\r\n";
+    const std::string line = "1000000,50,1E+20,0.5,-1.25E-07,-0.25,1.5,0.125,-0.0625,1E-05,0,0.75,0.001\r\n";
     struct Case { std::string text; int line; } cases[] = {
         {"", 1},
         {"hello world\r\n", 1},
@@ -131,10 +141,25 @@ TEST(CalFile, RefusesIncompleteOrMalformedFiles)
         {"2410,0\r\n1,10\r\n#FALSE#\r\n1\r\n3\r\n3e9" + line.substr(7), 6},
         // The layout of an older version: no CDS line.
         {"2410,0\r\n1,10\r\n1\r\n3\r\n" + line, 3},
+        // No readings per point: every point would carry an earlier reading.
+        {"2410,0\r\n0,10\r\n#FALSE#\r\n2\r\n3\r\n" + line + line, 2},
+        {"2410,0\r\n-2,10\r\n#FALSE#\r\n2\r\n3\r\n" + line, 2},
+        // Two lines swapped: interpolation would look in the wrong place.
+        {head + "2000000" + line.substr(7) + line, 7},
     };
     for (const auto& c : cases) {
         int failed = 0;
         EXPECT_FALSE(ReadCalFile(c.text, &failed)) << c.text;
         EXPECT_EQ(failed, c.line) << c.text;
     }
+}
+
+TEST(CalFile, NeighboursMayShareAFrequency)
+{
+    // A 10 Hz span of 401 points rounds many neighbours to the same hertz.
+    const std::string tail = ",0,0,0,0,0,0,0,0,0,0,0,0\r\n";
+    const auto d = ReadCalFile("2410,0\r\n1,10\r\n#FALSE#\r\n3\r\n2\r\n1000000" + tail + "1000000" + tail + "1000001" + tail);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->Freq[2], 1000000);
+    EXPECT_EQ(d->Freq[3], 1000001);
 }

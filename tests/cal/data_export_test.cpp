@@ -2,6 +2,8 @@
 // names of every display code and the comment's line break.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "cal/data_export.h"
 #include "cal/display_quantities.h"
 #include "comma_locale.h"
@@ -74,6 +76,17 @@ TEST(DataExport, KnownSweepByteForByte)
     if (comma.active()) {
         EXPECT_EQ(DataExportText(header(0, CodeTransDb), s.freq, 3, s.y1, s.y2), expected);
     }
+}
+
+TEST(DataExport, AValueThatIsNoNumberIsWrittenAsNone)
+{
+    Sweep s;
+    s.y1[1] = std::nan("");
+    s.y2[2] = -HUGE_VAL;
+    const std::string text = DataExportText(header(1, CodeSeries), s.freq, 2, s.y1, s.y2);
+    EXPECT_NE(text.find("\r\n1000000,-999,12.25\r\n1500000,1.25E-07,-999\r\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("NaN"), std::string::npos);
+    EXPECT_EQ(text.find("Infinity"), std::string::npos);
 }
 
 TEST(DataExport, SwrHasOneColumnAndRawAnExtraLine)

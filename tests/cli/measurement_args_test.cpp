@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "cli/measurement_commands.h"
+#include "cli/option_values.h"
+#include "support/test_platform.h"
 
 namespace orbilan::cli {
 namespace {
@@ -23,10 +25,11 @@ std::string usageError(const std::function<void()>& parse)
 
 TEST(CalibrateArgs, TakeTheSweepTheModeAndTheSimulator)
 {
+    const test::TempDir ini;
     const CalibrateArgs a =
         parseCalibrateArgs({"--mode", "transmission", "--cds", "--centre", "10m", "--span", "500k", "--steps", "100",
                             "--wait", "5", "--averages", "4", "-o", "t.cal", "--simulate", "--dut", "thru", "--seed",
-                            "7", "--ini", "/etc/vna", "--quiet"});
+                            "7", "--ini", ini.str(), "--quiet"});
     EXPECT_EQ(a.mode, 0);
     EXPECT_TRUE(a.sweep.centreSpan);
     EXPECT_EQ(a.sweep.f1, "10m");
@@ -38,7 +41,7 @@ TEST(CalibrateArgs, TakeTheSweepTheModeAndTheSimulator)
     EXPECT_EQ(a.output, "t.cal");
     EXPECT_TRUE(a.quiet);
     EXPECT_TRUE(a.instrument.program.simulate);
-    EXPECT_EQ(a.instrument.program.iniDir, "/etc/vna");
+    EXPECT_EQ(a.instrument.program.iniDir, ini.str());
     EXPECT_EQ(a.instrument.dut, "thru");
     EXPECT_EQ(a.instrument.seedText, "7");
     EXPECT_TRUE(a.instrument.instant());
@@ -79,6 +82,17 @@ TEST(CalibrateArgs, MisuseIsBadUsage)
         {with({"--mode", "reflection", "--simulate", "--sim-timing", "slow"}), "instant or realtime"},
         {with({"--mode", "reflection", "--simulate", "--seed", "-3"}), "whole number"},
         {with({"--mode", "reflection", "--display", "SWR"}), "unexpected argument '--display'"},
+        // A missing folder would quietly give the default settings.
+        {with({"--mode", "reflection", "--ini", "/no/such/folder"}), "--ini: no folder /no/such/folder"},
+        // Numbers are read whole, never in part.
+        {{"--mode", "reflection", "--start", "1M5", "--stop", "2m", "--steps", "10", "-o", "x.cal"},
+         "--start needs a frequency such as 10m, 1.5m, 500k or 1000000 (Hz), not '1M5'"},
+        {{"--mode", "reflection", "--centre", "10m", "--span", "-5m", "--steps", "10", "-o", "x.cal"},
+         "--span -5m: a frequency is never negative"},
+        {with({"--mode", "reflection", "--steps", "1e2"}), "--steps needs a whole number (0 to 1000000), not '1e2'"},
+        {with({"--mode", "reflection", "--steps", "10.5"}), "--steps needs a whole number"},
+        {with({"--mode", "reflection", "--averages", "4x"}), "--averages needs a whole number"},
+        {with({"--mode", "reflection", "--wait", " 5"}), "--wait needs a whole number"},
     };
     for (const auto& c : cases) {
         const std::string text = usageError([&] { parseCalibrateArgs(c.args); });
@@ -95,7 +109,7 @@ TEST(MeasureArgs, TheOutputsExtensionSaysWhatToWrite)
     EXPECT_EQ(csv.mode, 2);
     EXPECT_EQ(csv.kind, OutputKind::Csv);
     EXPECT_EQ(csv.calFile, "t.cal");
-    EXPECT_EQ(csv.aperture, "100k");
+    EXPECT_EQ(csv.aperture, "100000"); // the box takes hertz
     EXPECT_EQ(csv.display, "dB,us");
     EXPECT_EQ(csv.sweeps, 3);
     EXPECT_EQ(csv.comment, "lot 7");
@@ -127,15 +141,44 @@ TEST(MeasureArgs, MisuseIsBadUsage)
         {{"--mode", "reflection", "--cal", "r.cal", "-o", "a.txt"}, ".csv, .s1p or .s2p"},
         {{"--mode", "reflection", "--cal", "r.cal", "-o", "noextension"}, ".csv, .s1p or .s2p"},
         {{"--mode", "reflection", "--cal", "r.cal", "--aperture", "1k", "-o", "a.csv"}, "--aperture belongs to"},
-        {{"--mode", "reflection", "--cal", "r.cal", "--sweeps", "0", "-o", "a.csv"}, "--sweeps needs"},
+        {{"--mode", "reflection", "--cal", "r.cal", "--sweeps", "0", "-o", "a.csv"}, "--sweeps 0 is out of range"},
         {{"--mode", "reflection", "--cal", "r.cal", "--sweeps", "two", "-o", "a.csv"}, "--sweeps needs"},
         {{"--mode", "reflection", "--cal", "r.cal", "--cds", "-o", "a.csv"}, "unexpected argument '--cds'"},
         {{"--mode", "reflection", "--cal", "r.cal", "--stop", "5m", "-o", "a.csv"}, "go together"},
+        {{"--mode", "reflection", "--cal", "r.cal", "--sweeps", "2.0", "-o", "a.csv"}, "--sweeps needs"},
+        {{"--mode", "groupdelay", "--cal", "t.cal", "--aperture", "1k5", "-o", "a.csv"}, "--aperture needs"},
     };
     for (const auto& c : cases) {
         const std::string text = usageError([&] { parseMeasureArgs(c.args); });
         EXPECT_NE(text.find(c.says), std::string::npos) << "said: " << text;
     }
+}
+
+TEST(OptionValues, AFrequencyIsTheWholeTextOrNothing)
+{
+    const struct {
+        const char* text;
+        std::int32_t hz; // 0: refused
+    } cases[] = {
+        {"10m", 10000000}, {"10M", 10000000}, {"1.5m", 1500000}, {"500k", 500000}, {"1000000", 1000000},
+        {"2500h", 2500},   {".5m", 500000},   {"1e6", 1000000},  {"0", 0},         {"1M5", -1},
+        {"1k5", -1},       {"10 m", -1},      {"10mhz", -1},     {"m", -1},        {"", -1},
+        {"-5m", -1},       {"1x", -1},        {"3e9", -1},       {"2147.4m", -1},  {"nan", -1},
+    };
+    for (const auto& c : cases) {
+        std::int32_t hz = -7;
+        const std::string why = checkFrequency("--start", c.text, hz);
+        if (c.hz >= 0) {
+            EXPECT_EQ(why, "") << c.text;
+            EXPECT_EQ(hz, c.hz) << c.text;
+        } else {
+            EXPECT_NE(why, "") << c.text;
+            EXPECT_EQ(hz, -7) << c.text;
+        }
+    }
+    // The aperture's unit letter is worked out before the box gets it.
+    EXPECT_EQ(parseMeasureArgs({"--mode", "groupdelay", "--cal", "t.cal", "--aperture", "2.5k", "-o", "a.csv"}).aperture,
+              "2500");
 }
 
 TEST(MeasureArgs, TheTdrGridSweepsTheWholeMultiplesOfItsStep)
@@ -170,8 +213,8 @@ TEST(MeasureArgs, TheTdrGridSweepsTheWholeMultiplesOfItsStep)
         {with({"--steps", "10"}), "--tdr-grid needs --stop and --steps"},
         {with({"--start", "1m", "--stop", "30m", "--steps", "10"}), "give --stop and --steps only"},
         {with({"--centre", "1m", "--span", "30m", "--steps", "10"}), "give --stop and --steps only"},
-        {with({"--stop", "30m", "--steps", "401"}), "--steps is a whole number from 1 to 400"},
-        {with({"--stop", "ten", "--steps", "10"}), "--stop ten is not a frequency"},
+        {with({"--stop", "30m", "--steps", "401"}), "--steps 401 is out of range (1 to 400)"},
+        {with({"--stop", "ten", "--steps", "10"}), "--stop needs a frequency such as 10m, 1.5m, 500k or 1000000 (Hz), not 'ten'"},
         {with({"--stop", "61m", "--steps", "10"}), "--stop lies above 60000000 Hz"},
         {with({"--stop", "20m", "--steps", "400"}),
          "400 steps need a stop of at least 20050000 Hz, since the step is also the start and no sweep starts "

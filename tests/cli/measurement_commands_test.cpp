@@ -273,10 +273,13 @@ TEST_F(MeasurementCommands, TheSweepPanelsRefusalsAreBadUsage)
         {{"--start", "1m", "--stop", "30m", "--steps", "401"}, "Number of steps must be between 1 and 400"},
         {{"--start", "1m", "--stop", "30m", "--steps", "10", "--averages", "101"},
          "# of averages must be between 1 and 100"},
+        // A command stops where the panel would go on with a corrected value.
         {{"--start", "10k", "--stop", "30m", "--steps", "10"},
-         "Start frequency below minimum 50 kHz: Sweep will start at 50 kHz"},
-        {{"--start", "3m", "--stop", "2m", "--steps", "10"}, "Start frequency above End frequency"},
-        {{"--start", "1x", "--stop", "2m", "--steps", "10"}, "Not numeric: Please re-enter"},
+         "--start 10k --stop 30m: Start frequency below minimum 50 kHz\n"},
+        {{"--start", "0", "--stop", "30m", "--steps", "10"}, "--start 0 --stop 30m: Start frequency below minimum 50 kHz\n"},
+        {{"--start", "1m", "--stop", "61m", "--steps", "10"}, "--start 1m --stop 61m: End frequency above maximum"},
+        {{"--start", "3m", "--stop", "2m", "--steps", "10"}, "--start 3m --stop 2m: Start frequency above End frequency"},
+        {{"--start", "1x", "--stop", "2m", "--steps", "10"}, "--start needs a frequency"},
         {{"--centre", "1m", "--span", "5m", "--steps", "10"}, "Sweep starts below minimum of 50 kHz"},
     };
     for (const auto& c : cases) {
@@ -285,6 +288,7 @@ TEST_F(MeasurementCommands, TheSweepPanelsRefusalsAreBadUsage)
         const Outcome r = calibrate(args);
         EXPECT_EQ(r.status, 2) << c.says;
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("Sweep will"), std::string::npos) << r.err;
         EXPECT_FALSE(fs::exists(path("p.cal")));
     }
 }
@@ -304,9 +308,80 @@ TEST_F(MeasurementCommands, FileAndInstrumentFaultsAreErrors)
     ASSERT_EQ(kesp_sim_set_fault("no-instrument"), 1);
     const Outcome silent = measure({"--mode", "reflection", "--cal", path("r.cal"), "-o", path("x.s1p")});
     EXPECT_EQ(silent.status, 1);
-    EXPECT_NE(silent.err.find("orbilan-cli measure: VNA Not Responding: Check that VNA is connected"),
-              std::string::npos)
-        << silent.err;
+    EXPECT_EQ(silent.err, "orbilan-cli measure: VNA Not Responding: Check that VNA is connected to correct printer "
+                          "port and is switched on. Not retried: correct vna.ini or the connection, then run the "
+                          "command again.\n");
+}
+
+TEST_F(MeasurementCommands, NoOutputIsWrittenThroughAPlantedLink)
+{
+    // Another user's file, and links to it where this user's outputs go.
+    const auto victim = dir.write("victim", "someone else's\n");
+    for (const char* name : {"out.cal", "out.s1p", "out.csv"})
+        fs::create_symlink(victim, dir.path() / name);
+    const Outcome c = calibrate({"--mode", "reflection", "--start", "1m", "--stop", "30m", "--steps", "5", "-o",
+                                 path("out.cal")});
+    EXPECT_EQ(c.status, 1);
+    EXPECT_NE(c.err.find("symbolic link"), std::string::npos) << c.err;
+
+    reflectionCal();
+    for (const char* name : {"out.s1p", "out.csv"}) {
+        const Outcome m = measure({"--mode", "reflection", "--cal", path("r.cal"), "-o", path(name)});
+        EXPECT_EQ(m.status, 1) << name;
+        EXPECT_NE(m.err.find("symbolic link"), std::string::npos) << m.err;
+        EXPECT_TRUE(fs::is_symlink(dir.path() / name));
+    }
+    EXPECT_EQ(test::readFile(victim), "someone else's\n");
+}
+
+TEST_F(MeasurementCommands, AResultWithoutReadingsIsAFailureAndWritesNothing)
+{
+    dir.write("vna.ini", "usb = yes\r\n");
+    reflectionCal();
+    const std::string good = test::readFile(path("r.cal"));
+
+    ASSERT_EQ(kesp_sim_set_fault("empty-result"), 1);
+    const Outcome c = calibrate({"--mode", "reflection", "--start", "1m", "--stop", "30m", "--steps", "20", "-o",
+                                 path("r.cal")});
+    EXPECT_EQ(c.status, 1);
+    EXPECT_NE(c.err.find("The measurement result from VNA holds no reading"), std::string::npos) << c.err;
+    EXPECT_EQ(test::readFile(path("r.cal")), good);
+
+    const Outcome m = measure({"--mode", "reflection", "--cal", path("r.cal"), "--dut", "refl:R=100", "-o",
+                               path("dut.s1p")});
+    EXPECT_EQ(m.status, 1);
+    EXPECT_NE(m.err.find("holds no reading"), std::string::npos) << m.err;
+    EXPECT_FALSE(fs::exists(path("dut.s1p")));
+}
+
+TEST_F(MeasurementCommands, ALinkThatFailsDuringACalibrationIsTheReasonGiven)
+{
+    dir.write("vna.ini", "usb = yes\r\n");
+    ASSERT_EQ(kesp_sim_set_fault("usb-read-fail:30"), 1);
+    const Outcome c = calibrate({"--mode", "reflection", "--start", "1m", "--stop", "30m", "--steps", "20", "-o",
+                                 path("r.cal")});
+    EXPECT_EQ(c.status, 1);
+    EXPECT_EQ(c.err, "orbilan-cli calibrate: USB Communication error with VNA: aborting program\n");
+    EXPECT_FALSE(fs::exists(path("r.cal")));
+}
+
+TEST_F(MeasurementCommands, AValueThatIsNoNumberIsAFailureAndNoFileHoldsIt)
+{
+    // A load standard modelled at 1e308 ohm (the load's model may be any
+    // impedance) leaves corrections that overflow to no number at all.
+    reflectionCal();
+    auto d = cal::ReadCalFile(test::readFile(path("r.cal")));
+    ASSERT_TRUE(d.has_value());
+    for (int k = 1; k <= d->Points; ++k)
+        d->LoadModel[static_cast<std::size_t>(k)] = {1e308, 1e308};
+    dir.write("overflow.cal", cal::WriteCalFile(*d));
+    for (const char* output : {"x.s1p", "x.csv"}) {
+        const Outcome m = measure({"--mode", "reflection", "--cal", path("overflow.cal"), "--display", "Rs,Xs", "-o",
+                                   path(output)});
+        EXPECT_EQ(m.status, 1) << output;
+        EXPECT_NE(m.err.find("the corrected value at 1000000 Hz is not a finite number"), std::string::npos) << m.err;
+        EXPECT_FALSE(fs::exists(path(output)));
+    }
 }
 
 TEST_F(MeasurementCommands, SeveralSweepsWriteOneFileEach)

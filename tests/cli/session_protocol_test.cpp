@@ -144,5 +144,26 @@ TEST(SessionProtocol, MalformedLinesSayWhy)
     EXPECT_EQ(refusal("after 5 start"), "after cannot start");
 }
 
+TEST(SessionProtocol, NestingAndLengthAreBounded)
+{
+    std::string nested;
+    for (int i = 0; i < MaxAfterNesting; ++i)
+        nested += "after 1 ";
+    const SessionCommand c = parsed(nested + "get SweepPoints");
+    EXPECT_EQ(c.verb, Verb::After);
+    EXPECT_EQ(c.then, nested.substr(8) + "get SweepPoints");
+    EXPECT_EQ(refusal("after 1 " + nested + "get SweepPoints"), "after may hold at most 16 afters inside it");
+
+    // Ten thousand levels in one 80 KB line: refused at once, not parsed
+    // level by level into gigabytes.
+    std::string deep;
+    for (int i = 0; i < 10000; ++i)
+        deep += "after 1 ";
+    EXPECT_EQ(refusal(deep + "get SweepPoints"), "the line is longer than 65536 bytes");
+    EXPECT_EQ(refusal(deep.substr(0, 60000) + "get SweepPoints"), "after may hold at most 16 afters inside it");
+    EXPECT_EQ(refusal("type F1text \"" + std::string(MaxLineBytes, 'x') + "\""), "the line is longer than 65536 bytes");
+    EXPECT_EQ(parsed("type F1text \"" + std::string(MaxLineBytes - 15, 'x') + "\"").text.size(), MaxLineBytes - 15);
+}
+
 } // namespace
 } // namespace orbilan::cli

@@ -4,6 +4,9 @@
 
 #include <sstream>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "app/manual_form.h"
 #include "app/trace_tools.h"
 #include "cli/session.h"
@@ -118,6 +121,23 @@ TEST_F(SessionTest, EachDialogIsReportedWithWhatAnsweredIt)
     EXPECT_EQ(prompts[1], "Go on?");
 }
 
+TEST(SessionPlatformDetail, AMessagesCauseFollowsItsButtonsAndTheAnswerStillComesFromTheQueue)
+{
+    std::ostringstream out;
+    SessionPlatform p(out);
+    p.queue(ui::Answer::ok());
+    EXPECT_EQ(p.detailedMessageBox("Check that VNA is connected", "bus 001 \"busy\"", ui::MsgButtons::OkCancel,
+                                   ui::MsgIcon::None, "VNA Not Responding"),
+              ui::MsgResult::Ok);
+    EXPECT_EQ(p.messageBox("Saved", ui::MsgButtons::Ok, ui::MsgIcon::None, "Orbilan"), ui::MsgResult::Ok);
+    EXPECT_EQ(out.str(), "> message \"VNA Not Responding\" \"Check that VNA is connected\" OKCancel detail "
+                         "\"bus 001 \\\"busy\\\"\" -> OK\n"
+                         "> message \"Orbilan\" \"Saved\" OK -> OK\n");
+    ASSERT_EQ(p.dialogs().size(), 2u);
+    EXPECT_EQ(p.dialogs()[0].detail, "bus 001 \"busy\"");
+    EXPECT_EQ(p.dialogs()[1].detail, ""); // the cause belongs to its own message only
+}
+
 TEST_F(SessionTest, DeferredCommandsRunBetweenMeasuredPoints)
 {
     openWindow();
@@ -214,6 +234,70 @@ TEST_F(SessionTest, TheSimulatorHearsDevicesAndTheEndOfACalibration)
     Session plain(plainOut, app::ProgramOptions{});
     plain.handleLine("sim \"open\"");
     EXPECT_EQ(plainOut.str(), "error no simulated instrument (start the session with --simulate)\n");
+}
+
+TEST_F(SessionTest, AnswersEchoNoControlBytes)
+{
+    // An unknown name is echoed in the answer: its NUL, ESC and tab come
+    // back escaped, as in a quoted text, never raw to the terminal.
+    openWindow();
+    const std::string name = std::string("A\x1B[2J\0\x7F\xFF\xC2\xB0", 10);
+    EXPECT_EQ(run({"click " + name, "after 1 click " + name, "click Run", "launch\x1B]0;x\x07\t"}),
+              "error unknown control A\\x1B[2J\\x00\\x7F\\xFF\xC2\xB0\n"
+              "ok\n"
+              "> after click A\\x1B[2J\\x00\\x7F\\xFF\xC2\xB0 -> error unknown control A\\x1B[2J\\x00\\x7F\\xFF\xC2\xB0\n"
+              "ok\n"
+              "error unknown command launch\\x1B]0;x\\x07\n");
+}
+
+TEST(SessionInput, LinesArriveAsTheyComeAndTooLongOnesAreDropped)
+{
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    FdLineSource source(fds[0]);
+    std::string line;
+    auto put = [&](const std::string& bytes) {
+        ASSERT_EQ(write(fds[1], bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    };
+    // Nothing there: a look does not wait.
+    EXPECT_EQ(source.next(line, false), LineSource::Status::NotYet);
+    put("click Sweep");
+    EXPECT_EQ(source.next(line, false), LineSource::Status::NotYet); // half a line
+    put("Button(2)\r\nget A\n");
+    EXPECT_EQ(source.next(line, false), LineSource::Status::Line);
+    EXPECT_EQ(line, "click SweepButton(2)\r");
+    EXPECT_EQ(source.next(line, false), LineSource::Status::Line);
+    EXPECT_EQ(line, "get A");
+    // A line without end is not kept whole, only reported once it ends.
+    const std::string chunk(40000, 'x');
+    put(chunk);
+    EXPECT_EQ(source.next(line, false), LineSource::Status::NotYet);
+    put(chunk);
+    EXPECT_EQ(source.next(line, false), LineSource::Status::NotYet);
+    put(chunk + "\nquit\nlast");
+    EXPECT_EQ(source.next(line, false), LineSource::Status::TooLong);
+    EXPECT_EQ(source.next(line, true), LineSource::Status::Line);
+    EXPECT_EQ(line, "quit");
+    close(fds[1]);
+    EXPECT_EQ(source.next(line, false), LineSource::Status::Line);
+    EXPECT_EQ(line, "last");
+    EXPECT_EQ(source.next(line, false), LineSource::Status::End);
+    close(fds[0]);
+
+    std::istringstream in("get A\n" + std::string(MaxLineBytes + 1, 'y') + "\nget B");
+    StreamLineSource stream(in);
+    EXPECT_EQ(stream.next(line, true), LineSource::Status::Line);
+    EXPECT_EQ(stream.next(line, true), LineSource::Status::TooLong);
+    EXPECT_EQ(stream.next(line, true), LineSource::Status::Line);
+    EXPECT_EQ(line, "get B");
+    EXPECT_EQ(stream.next(line, true), LineSource::Status::End);
+}
+
+TEST_F(SessionTest, ALineTooLongIsRefusedWhole)
+{
+    std::istringstream in("get AdcWaitMs\nget " + std::string(MaxLineBytes, 'A') + "\nget AdcWaitMs\n");
+    EXPECT_EQ(session.run(in), 0);
+    EXPECT_EQ(out.str(), "ok 10\nerror the line is longer than 65536 bytes\nok 10\n");
 }
 
 } // namespace

@@ -2,8 +2,11 @@
 // it was, a trace drawn point by point covers each pixel once, and values far
 // beyond the scale neither hang nor crash the drawing.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <cmath>
+#include <csignal>
+#include <filesystem>
 #include <set>
 
 #include "display/canvas.h"
@@ -171,6 +174,38 @@ TEST(Png, WrittenImageReadsBackPixelForPixel)
     EXPECT_FALSE(writePng(c.image(), (dir.path() / "missing" / "plot.png").string()));
     dir.write("bad.png", "not a png");
     EXPECT_FALSE(readPng((dir.path() / "bad.png").string(), back));
+}
+
+TEST(Png, AFailedWriteLeavesTheOldPictureWhole)
+{
+    test::TempDir dir;
+    const std::string path = (dir.path() / "plot.png").string();
+    Canvas small(10, 10);
+    ASSERT_TRUE(writePng(small.image(), path));
+    const std::string before = test::readFile(path);
+    // A file-size limit stops the write half way, as a full disk does.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = before.size() + 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    Canvas big(400, 320);
+    big.setScale(0, 0, 1, 1);
+    for (int i = 0; i < 50; ++i) {
+        big.setPenColour(static_cast<ui::Rgb>(0x010203 * i + 0x405060));
+        big.line(0, i / 50.0, 1, 1 - i / 50.0);
+    }
+    const bool written = writePng(big.image(), path);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(test::readFile(path), before);
+
+    // A link planted in the picture's place is not written through.
+    const auto other = dir.write("other.txt", "not mine");
+    std::filesystem::create_symlink(other, dir.path() / "linked.png");
+    EXPECT_FALSE(writePng(small.image(), (dir.path() / "linked.png").string()));
+    EXPECT_EQ(test::readFile(other), "not mine");
 }
 
 } // namespace

@@ -4,7 +4,8 @@
 // link runs one measure, one measure pair or the start-up status exchange on
 // them. The link reads no reply twice and none it was not given, and every
 // voltage it takes is the mean of the ADC words that really arrived in the
-// result frame it stopped at.
+// result frame it stopped at; a result frame without words is a failed
+// reading, never an earlier value passed on.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -155,7 +156,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         status = link->UsbMeasurePair(0x01B9D35E, 0, 1, adc);
     else
         status = link->UsbProbe();
-    check(status.ok() || status.fault == LinkFault::TransferFailed);
+    check(status.ok() || status.fault == LinkFault::TransferFailed || status.fault == LinkFault::EmptyResult);
     check(status.fault != LinkFault::None || !stream.writesFail);
 
     if (stream.writesFail) {
@@ -169,6 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Mirror m;
     std::size_t at = 0;
     bool ok = true;
+    bool empty = false; // a result without words ends the exchange as a failed reading
     double volts = Untouched, first = Untouched;
     if (operation == 2) {
         for (int i = 0; i < 3 && ok; ++i) {
@@ -181,19 +183,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     } else if (operation == 0) {
         ok = nextResult(stream, at, m);
-        if (ok)
-            m.volts(volts);
+        empty = ok && !m.volts(volts);
     } else {
         ok = nextResult(stream, at, m);
         double v = 0;
-        if (ok && m.volts(v)) {
+        empty = ok && !m.volts(v);
+        if (ok && !empty) {
             volts = first = v;
             ok = nextResult(stream, at, m);
-            if (ok && m.volts(v))
+            empty = ok && !m.volts(v);
+            if (ok && !empty)
                 volts = v;
         }
     }
-    check(status.ok() == ok);
+    check(status.ok() == (ok && !empty));
+    check((status.fault == LinkFault::EmptyResult) == empty);
     check(stream.next == std::min(at, stream.replies.size()));
     check(near(link->AdcVolts, volts));
     check(near(link->AdcVoltsFirst, first));

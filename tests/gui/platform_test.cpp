@@ -71,6 +71,27 @@ TEST(QtPlatform, MessageBoxesShowTheProgramsTextTitleIconAndButtons)
               ui::MsgResult::Ok);
 }
 
+TEST(QtPlatform, TheCauseOfAMessageIsItsDetailedText)
+{
+    QtPlatform platform;
+    whenOpen<QMessageBox>([](QMessageBox* box) {
+        EXPECT_EQ(box->text(), "USB Communication error with VNA: aborting program");
+        EXPECT_EQ(box->detailedText(), "USB device 0547:2131 (bus 001 address 002) found, but busy:\nclose that program");
+        box->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_EQ(platform.detailedMessageBox("USB Communication error with VNA: aborting program",
+                                          "USB device 0547:2131 (bus 001 address 002) found, but busy:\rclose that "
+                                          "program",
+                                          ui::MsgButtons::Ok, ui::MsgIcon::None, "Orbilan"),
+              ui::MsgResult::Ok);
+    // The next box has none of it.
+    whenOpen<QMessageBox>([](QMessageBox* box) {
+        EXPECT_EQ(box->detailedText(), "");
+        box->button(QMessageBox::Ok)->click();
+    });
+    platform.messageBox("Saved", ui::MsgButtons::Ok, ui::MsgIcon::None, "Orbilan");
+}
+
 TEST(QtPlatform, InputBoxOffersTheDefaultAndTellsCancelFromEmpty)
 {
     QtPlatform platform;

@@ -122,7 +122,7 @@ TEST_F(Link, AdcConversionSendsTheModeAndReadsBitsTwentyNineToTwo)
     EXPECT_EQ(vna.modeBits.back(), (std::vector<int>{0, 0, 0, 0, 0}));
 }
 
-TEST_F(Link, AveragingWaitsThenAveragesAndZeroAveragesKeepsTheLastValue)
+TEST_F(Link, AveragingWaitsThenAveragesAndNeverConvertsLessThanOnce)
 {
     FakeParallelInstrument vna;
     vna.volts = {0.75, 0, 0, 0};
@@ -131,12 +131,15 @@ TEST_F(Link, AveragingWaitsThenAveragesAndZeroAveragesKeepsTheLastValue)
     EXPECT_NEAR(link.AdcVolts, 0.75, 2e-8);
     EXPECT_EQ(sleeps, (std::vector<int>{20}));
 
-    vna.clear();
-    link.AdcVolts = 1.5;
-    ASSERT_TRUE(link.AdcReadAveraged(Lpt1, 7, 0, 0).ok());
-    EXPECT_EQ(vna.conversions, 0);
-    EXPECT_EQ(link.AdcVolts, 1.5);
-    EXPECT_EQ(sleeps, (std::vector<int>{20, 7}));
+    // An earlier point's value must never pass for this one's.
+    for (int averages : {0, -3}) {
+        vna.clear();
+        link.AdcVolts = 1.5;
+        ASSERT_TRUE(link.AdcReadAveraged(Lpt1, 7, averages, 0).ok());
+        EXPECT_EQ(vna.conversions, 1);
+        EXPECT_NEAR(link.AdcVolts, 0.75, 2e-8);
+    }
+    EXPECT_EQ(sleeps, (std::vector<int>{20, 7, 7}));
 }
 
 TEST_F(Link, ProbeFindsTheInstrumentByAnyResultBit)
@@ -251,17 +254,27 @@ TEST_F(Link, UsbPairDropsRepliesWithoutAResultAndKeepsThePhaseOrder)
     EXPECT_NEAR(link.AdcVolts, -0.25, 1e-8);
 }
 
-TEST_F(Link, UsbResultWithoutWordsEndsThePairAndKeepsTheValues)
+TEST_F(Link, UsbResultWithoutWordsIsAFailedReading)
 {
     FakeUsbInstrument vna;
     vna.silent = true;
     vna.replies.push_back({0, 0x20, 0, 0, 0});
     link.AdcVolts = 0.125;
     link.AdcVoltsFirst = -0.125;
-    ASSERT_TRUE(link.UsbMeasurePair(0x01B9D35E, 0, 1, {10, 1, 0}).ok());
+    EXPECT_EQ(link.UsbMeasurePair(0x01B9D35E, 0, 1, {10, 1, 0}).fault, LinkFault::EmptyResult);
     EXPECT_EQ(vna.reads, 1); // no second result is waited for
     EXPECT_EQ(link.AdcVolts, 0.125);
     EXPECT_EQ(link.AdcVoltsFirst, -0.125);
+
+    // The second result of a pair, and a single result, likewise.
+    vna.clear();
+    vna.replies.push_back({0, 0x20, 0, 0, 1, 0x20, 0, 0, 0});
+    vna.replies.push_back({0, 0x20, 0, 0, 0});
+    EXPECT_EQ(link.UsbMeasurePair(0x01B9D35E, 0, 1, {10, 1, 0}).fault, LinkFault::EmptyResult);
+    EXPECT_EQ(vna.reads, 2);
+    vna.clear();
+    vna.replies.push_back({0, 0x20, 0, 0, 0});
+    EXPECT_EQ(link.UsbMeasure(0x01B9D35E, 0, true, {10, 1, 0}).fault, LinkFault::EmptyResult);
 }
 
 TEST_F(Link, UsbFailuresAndSilenceAreReported)

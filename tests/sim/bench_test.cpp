@@ -155,6 +155,9 @@ TEST_F(SimTest, TouchstoneDataIsRenormalisedToFiftyOhm)
                              "\n! noise parameters\n1 2.0 0.5 10 0.3\n5 2.1 0.5 12 0.3\n";
     ASSERT_EQ(kesp_sim_set_dut(writeFile("series30.s2p", text).c_str()), 1) << kesp_sim_last_error();
     EXPECT_NEAR(std::abs(s21(5e6) - 100.0 / 130.0), 0, 1e-12);
+    // An amplifier's gain is no fault.
+    ASSERT_EQ(kesp_sim_set_dut(writeFile("amp.s2p", "# MHz S DB R 50\n1 -20 0 40 0 -60 0 -15 0\n").c_str()), 1)
+        << kesp_sim_last_error();
 
     const struct {
         const char* text;
@@ -169,9 +172,14 @@ TEST_F(SimTest, TouchstoneDataIsRenormalisedToFiftyOhm)
                // Finite as written, not once scaled or renormalised.
                {"# Hz S DB\n1 2e6 0\n", "line 2: a value is too large"},
                {"# GHz S RI\n1e300 0 0\n", "line 2: a value is too large"},
-               {"# Hz S RI R 100\n1 -3 0\n", "cannot be renormalised"}};
+               {"# Hz S RI R 100\n1 -3 0\n", "cannot be renormalised"},
+               // Finite, but beyond any reading: said of the file, rather
+               // than an instrument that seems not to answer.
+               {"# Hz S RI R 50\r1000000 1e300 0\r30000000 1e300 1e300\r", "|S11| is 1E+300 at 1000000 Hz"},
+               {"# Hz S MA R 50\n1000000 2e6 0\n", "beyond what the simulated bench can measure"}};
     for (const auto& b : bad) {
         EXPECT_EQ(kesp_sim_set_dut(writeFile("bad.s1p", b.text).c_str()), 0) << b.text;
+        EXPECT_EQ(std::string(kesp_sim_last_error()).find(writeFile("bad.s1p", b.text)), 0u) << kesp_sim_last_error();
         EXPECT_NE(std::string(kesp_sim_last_error()).find(b.reason), std::string::npos) << kesp_sim_last_error();
     }
 }

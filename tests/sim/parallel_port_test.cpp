@@ -164,4 +164,23 @@ TEST_F(SimTest, ScaledTimingKeepsEndOfConversionHighUntilTheConversionEnds)
     EXPECT_EQ(adc.converting, 1);
 }
 
+TEST_F(SimTest, TimingChangedDuringAConversionAppliesToIt)
+{
+    // As when KESP_SIM_TIMING slowed the simulator at its start and the
+    // program then asks for instant timing: the conversion already running
+    // must not keep the slow length.
+    kesp_sim_set_timing(50);
+    ASSERT_EQ(kesp_sim_set_adc_type(2410), 1);
+    port.convert(0);
+    port.write(0x60);
+    port.write(0x40);
+    port.write(0x00);
+    EXPECT_EQ(kesp_sim_port_in(0x379) & 0x80, 0x80);
+    kesp_sim_set_timing(0);
+    EXPECT_EQ(kesp_sim_port_in(0x379) & 0x80, 0x00);
+    KespSimAdcState adc{};
+    kesp_sim_get_adc(&adc);
+    EXPECT_EQ(adc.converting, 0);
+}
+
 } // namespace

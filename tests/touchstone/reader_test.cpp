@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <sstream>
+
+#include <sys/stat.h>
 
 #include "cal/measured_sweep.h"
 #include "touchstone/touchstone.h"
@@ -18,6 +21,22 @@ Data parsed(const std::string& text, int ports)
     std::string error;
     EXPECT_TRUE(Parse(in, ports, d, error)) << error << "\n" << text;
     return d;
+}
+
+TEST(TouchstoneReader, OnlyARegularFileIsRead)
+{
+    // A device would give one line without end; a pipe with no writer,
+    // nothing ever. Both are refused at once.
+    Data d;
+    std::string error;
+    EXPECT_FALSE(ReadFile("/dev/zero", 1, d, error));
+    EXPECT_EQ(error, "cannot open /dev/zero: Not a regular file");
+    const std::string fifo = ::testing::TempDir() + "pipe.s1p";
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_FALSE(ReadFile(fifo, 1, d, error));
+    EXPECT_NE(error.find("Not a regular file"), std::string::npos) << error;
+    std::remove(fifo.c_str());
 }
 
 TEST(TouchstoneReader, LinesMayEndInLfCrLfOrCrAlone)

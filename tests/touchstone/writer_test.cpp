@@ -93,6 +93,25 @@ TEST(Touchstone, OnePortFileSaysWhereItsNumbersCameFromAndHoldsOneLinePerPoint)
     EXPECT_DOUBLE_EQ(second[2], 1);
 }
 
+TEST(Touchstone, APointThatIsNoNumberIsLeftOutAndSaidSo)
+{
+    const std::vector<Point> points = {
+        {1000000, {0.5, -0.25}}, {2000000, {std::nan(""), 0}}, {3000000, {0.25, HUGE_VAL}}, {4000000, {0, 0}}};
+    EXPECT_EQ(FirstNonFinite(points), std::optional<std::int32_t>(2000000));
+    EXPECT_EQ(FirstNonFinite({points[0], points[3]}), std::nullopt);
+    for (int ports : {1, 2}) {
+        const std::string text = Text(source(), ports, points);
+        const auto data = dataLines(text);
+        ASSERT_EQ(data.size(), 2u);
+        EXPECT_EQ(numbersOf(data[0])[0], 1000000);
+        EXPECT_EQ(numbersOf(data[1])[0], 4000000);
+        EXPECT_NE(text.find("! 2000000 Hz left out: its value is not a finite number\r\n"), std::string::npos);
+        EXPECT_NE(text.find("! 3000000 Hz left out"), std::string::npos);
+        EXPECT_EQ(text.find("NaN"), std::string::npos);
+        EXPECT_EQ(text.find("Infinity"), std::string::npos);
+    }
+}
+
 TEST(Touchstone, TwoPortFileCarriesS21InSecondPlaceAndZerosForWhatWasNotMeasured)
 {
     const std::vector<Point> points = {{50000, {0.1, 0.2}}, {60000000, {-0.5, 0.125}}};

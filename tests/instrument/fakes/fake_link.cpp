@@ -9,6 +9,7 @@ void fake_port_connect(FakeOutFn out, FakeInFn in, void* ctx);
 using FakeWriteFn = std::int32_t (*)(void* ctx, const std::uint8_t* buffer, std::int16_t length);
 using FakeReadFn = std::int32_t (*)(void* ctx, std::uint8_t* buffer, std::int16_t* count);
 void fake_usb_connect(FakeWriteFn write, FakeReadFn read, void* ctx);
+void fake_usb_cause(const char* cause);
 }
 
 namespace orbilan::test {
@@ -130,7 +131,13 @@ FakeUsbInstrument::FakeUsbInstrument()
         this);
 }
 
-FakeUsbInstrument::~FakeUsbInstrument() { fake_usb_connect(nullptr, nullptr, nullptr); }
+FakeUsbInstrument::~FakeUsbInstrument()
+{
+    fake_usb_connect(nullptr, nullptr, nullptr);
+    fake_usb_cause("");
+}
+
+void FakeUsbInstrument::setCause(const std::string& cause) { fake_usb_cause(cause.c_str()); }
 
 std::vector<std::uint8_t> FakeUsbInstrument::resultFrame(const std::vector<std::uint32_t>& words)
 {

@@ -95,6 +95,9 @@ public:
     // Results never come.
     bool silent = false;
 
+    // What the stand-in's vnaerror() says ("" when it names no cause).
+    void setCause(const std::string& cause);
+
     std::vector<std::vector<std::uint8_t>> frames; // written, in order
     int reads = 0;
     std::deque<std::vector<std::uint8_t>> replies;  // queued answers
