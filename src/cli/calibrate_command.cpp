@@ -2,6 +2,7 @@
 // answer the standards' prompts, press Save Cal.
 #include <iostream>
 
+#include "app/dialog_text.h"
 #include "cli/commands.h"
 #include "cli/measurement_commands.h"
 
@@ -43,8 +44,8 @@ void calibrate(const CalibrateArgs& a, CommandIo io)
     if (!valid) {
         // A fault stops the standard's sweep with its own message.
         for (const ui::DialogRecord& d : dialogs)
-            if (d.kind == ui::DialogRecord::Kind::Message && !isStandardPrompt(d.title) &&
-                d.title != "Unsaved Calibration File")
+            if (d.kind == ui::DialogRecord::Kind::Message && !app::IsStandardPrompt(d.title) &&
+                d.title != app::UnsavedCalTitle)
                 run.fail(1, dialogLine(d));
         run.fail(1, std::string("the ") + modeName(a.mode) + " calibration did not complete");
     }

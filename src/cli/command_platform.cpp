@@ -1,42 +1,18 @@
 #include "cli/command_platform.h"
 
+#include "app/dialog_text.h"
 #include "ui/number_text.h"
 
 namespace orbilan::cli {
 
-namespace {
-
-constexpr const char* SaveCalTitle = "Save calibration data to file";
-constexpr const char* LoadCalTitle = "Load calibration data";
-constexpr const char* SaveDataTitle = "Save data to file";
-constexpr const char* UnsavedCalTitle = "Unsaved Calibration File";
-
-std::string flattened(const std::string& s)
-{
-    std::string out;
-    for (char c : s)
-        out += (c == '\r' || c == '\n') ? ' ' : c;
-    return ui::trimBlanks(out);
-}
-
-} // namespace
-
-bool isStandardPrompt(const std::string& title)
-{
-    return title == "VNA Open Calibration" || title == "VNA Short Calibration" || title == "VNA Load Calibration" ||
-           title == "VNA Thru Calibration";
-}
-
 std::string dialogLine(const ui::DialogRecord& dialog)
 {
-    const std::string title = flattened(dialog.title);
-    std::string text = flattened(dialog.text);
+    // A message that knows its cause (the USB error on a real instrument)
+    // says it in brackets after its text.
+    std::string text = dialog.text;
     if (!dialog.detail.empty())
-        text += " (" + flattened(dialog.detail) + ")";
-    // The program's plain boxes carry its name as title: say only the text.
-    if (title.empty() || title == "Orbilan")
-        return text;
-    return text.empty() ? title : title + ": " + text;
+        text += " (" + app::FlattenedDialogText(dialog.detail) + ")";
+    return app::DialogLine(dialog.title, text);
 }
 
 CommandPlatform::CommandPlatform(std::istream& in, std::ostream& err) : SessionPlatform(err), in_(in), err_(err)
@@ -55,7 +31,8 @@ bool CommandPlatform::askToConnect(const std::string& title, const std::string& 
 {
     if (beforeAsking)
         beforeAsking();
-    err_ << title << ": " << flattened(text) << "\nPress Enter when done, or q and Enter to cancel: " << std::flush;
+    err_ << title << ": " << app::FlattenedDialogText(text) << "\nPress Enter when done, or q and Enter to cancel: "
+         << std::flush;
     std::string answer;
     const bool got = static_cast<bool>(std::getline(in_, answer));
     if (!got || echoLineEnd)
@@ -73,12 +50,12 @@ bool CommandPlatform::askToConnect(const std::string& title, const std::string& 
 ui::MsgResult CommandPlatform::messageBox(const std::string& text, ui::MsgButtons buttons, ui::MsgIcon icon,
                                           const std::string& title)
 {
-    if (buttons == ui::MsgButtons::OkCancel && isStandardPrompt(title)) {
+    if (buttons == ui::MsgButtons::OkCancel && app::IsStandardPrompt(title)) {
         const bool go = standardsConnectThemselves || askToConnect(title, text);
         if (!go && cancelledAt_.empty())
-            cancelledAt_ = flattened(text);
+            cancelledAt_ = app::FlattenedDialogText(text);
         queue(go ? ui::Answer::ok() : ui::Answer::cancel());
-    } else if (buttons == ui::MsgButtons::YesNo && title == UnsavedCalTitle) {
+    } else if (buttons == ui::MsgButtons::YesNo && title == app::UnsavedCalTitle) {
         queue(ui::Answer::no());
     } else if (buttons == ui::MsgButtons::OkCancel) {
         queue(ui::Answer::cancel());
@@ -98,11 +75,11 @@ std::optional<std::string> CommandPlatform::inputBox(const std::string& prompt, 
 std::optional<std::string> CommandPlatform::fileDialog(const ui::FileDialogRequest& request)
 {
     std::string path;
-    if (request.title == SaveCalTitle && request.save)
+    if (request.title == app::SaveCalTitle && request.save)
         path = calSavePath;
-    else if (request.title == LoadCalTitle && !request.save)
+    else if (request.title == app::LoadCalTitle && !request.save)
         path = calLoadPath;
-    else if (request.title == SaveDataTitle && request.save)
+    else if (request.title == app::SaveDataTitle && request.save)
         path = dataSavePath;
     queue(path.empty() ? ui::Answer::cancelInput() : ui::Answer::file(path));
     return SessionPlatform::fileDialog(request);

@@ -60,9 +60,6 @@ private:
     std::string cancelledAt_;
 };
 
-// True for the prompts of the calibration procedures that ask for a standard.
-bool isStandardPrompt(const std::string& title);
-
 // A dialog as one line of text: its title and text, line breaks as blanks,
 // and a message's cause in brackets after it.
 std::string dialogLine(const ui::DialogRecord& dialog);

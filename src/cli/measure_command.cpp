@@ -12,6 +12,7 @@
 #include "cal/text_file.h"
 #include "cli/commands.h"
 #include "cli/measurement_commands.h"
+#include "display/scales.h"
 #include "touchstone/touchstone.h"
 #include "ui/number_text.h"
 
@@ -22,24 +23,6 @@ namespace orbilan::cli {
 namespace {
 
 const char* kindName(int mode) { return mode == 1 ? "reflection" : "transmission"; }
-
-// Display names as the list shows them, or without the trailing comma of a
-// one-value entry ("SWR", "Smith"); "us" stands for microseconds.
-bool sameDisplayName(const std::string& entry, const std::string& wanted)
-{
-    std::string e = ui::toLowerAscii(entry);
-    std::string w = ui::toLowerAscii(ui::trimBlanks(wanted));
-    const std::string micro = "\xC2\xB5s";
-    if (const auto at = e.find(micro); at != std::string::npos)
-        e.replace(at, micro.size(), "us");
-    if (const auto at = w.find(micro); at != std::string::npos)
-        w.replace(at, micro.size(), "us");
-    if (!e.empty() && e.back() == ',')
-        e.pop_back();
-    if (!w.empty() && w.back() == ',')
-        w.pop_back();
-    return e == w;
-}
 
 // Why the mode in view may not measure, in the program's terms.
 std::string notCalibratedReason(app::MainWindow& w, const MeasureArgs& a)
@@ -66,13 +49,10 @@ void chooseDisplay(ProgramRun& run, const std::string& name)
     run.click("DisplayButton");
     run.failOnMessage(run.shownDialogs(), 1);
     const ui::Control& list = run.control("displaycombo");
-    std::string entry;
+    const std::string entry = display::FindDisplayEntry(list.list(), name);
     std::string known;
-    for (const std::string& e : list.list()) {
-        if (sameDisplayName(e, name))
-            entry = e;
+    for (const std::string& e : list.list())
         known += (known.empty() ? "" : "  ") + e;
-    }
     if (entry.empty())
         run.fail(2, "--display " + name + " is not a display of this mode (" + known + ")");
     run.choose("displaycombo", entry);

@@ -1,5 +1,6 @@
 #include "cli/program_run.h"
 
+#include "app/dialog_text.h"
 #include "cli/option_values.h"
 #include "sweep/freq_list.h"
 #include "ui/number_text.h"
@@ -74,7 +75,7 @@ void ProgramRun::failOnEnd(const std::vector<ui::DialogRecord>& dialogs, const s
 {
     for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it)
         if (it->kind == ui::DialogRecord::Kind::Message && it->buttons == ui::MsgButtons::Ok &&
-            !isStandardPrompt(it->title))
+            !app::IsStandardPrompt(it->title))
             fail(1, dialogLine(*it));
     fail(1, otherwise);
 }

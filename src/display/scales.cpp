@@ -38,6 +38,32 @@ std::vector<std::string> SplitList(const std::string& list)
     return pieces;
 }
 
+namespace {
+
+std::string displayNameKey(const std::string& name)
+{
+    std::string key = ui::toLowerAscii(ui::trimBlanks(name));
+    const std::string micro = "\xC2\xB5s";
+    if (const auto at = key.find(micro); at != std::string::npos)
+        key.replace(at, micro.size(), "us");
+    if (!key.empty() && key.back() == ',')
+        key.pop_back();
+    return key;
+}
+
+} // namespace
+
+std::string FindDisplayEntry(const std::vector<std::string>& entries, const std::string& wanted)
+{
+    const std::string key = displayNameKey(wanted);
+    if (key.empty())
+        return {};
+    for (const std::string& entry : entries)
+        if (displayNameKey(entry) == key)
+            return entry;
+    return {};
+}
+
 AxisScales DefaultScales(int code)
 {
     const ScalePair phase{180, -180};

@@ -37,6 +37,11 @@ std::string DisplayList(int measMode);
 // the piece "*" or until 21 pieces are taken.
 std::vector<std::string> SplitList(const std::string& list);
 
+// The entry of a display list a user names: as the list shows it, or without
+// the trailing comma of a one-value entry ("SWR", "Smith"), in any case, with
+// "us" standing for microseconds. Empty when no entry is meant.
+std::string FindDisplayEntry(const std::vector<std::string>& entries, const std::string& wanted);
+
 struct ScalePair {
     float top = 0;
     float bottom = 0;

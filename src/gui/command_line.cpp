@@ -35,6 +35,13 @@ CommandLine parseCommandLine(const QStringList& arguments, bool simulateFromEnvi
                 return line;
             }
             line.options.iniDir = ss(QDir(dir).absolutePath());
+        } else if (a == QLatin1String("--remote") || a.startsWith(QLatin1String("--remote="))) {
+            bool ok = true;
+            line.remotePort = a == QLatin1String("--remote") ? 5025 : a.mid(9).toInt(&ok);
+            if (!ok || line.remotePort < 1 || line.remotePort > 65535) {
+                line.error = "--remote=PORT needs a port from 1 to 65535";
+                return line;
+            }
         } else {
             line.error = "unknown argument " + ss(a);
             return line;
@@ -45,13 +52,15 @@ CommandLine parseCommandLine(const QStringList& arguments, bool simulateFromEnvi
 
 std::string usageText()
 {
-    return "usage: orbilan [--simulate] [--ini DIR]\n"
+    return "usage: orbilan [--simulate] [--ini DIR] [--remote[=PORT]]\n"
            "\n"
            "Orbilan drives the Kesp vector network analyser.\n"
            "\n"
            "  --simulate   use the simulated instrument (also ORBILAN_SIMULATE=1) and\n"
            "               open the simulator's bench window\n"
            "  --ini DIR    read vna.ini from DIR instead of the current folder\n"
+           "  --remote[=PORT]  serve SCPI commands on 127.0.0.1, port 5025 or PORT; the\n"
+           "               window follows the client (see orbilan-cli serve --help)\n"
            "  --version    print the version and exit\n"
            "  --help       print this text and exit\n";
 }

@@ -13,6 +13,7 @@ struct CommandLine {
     app::ProgramOptions options;
     bool help = false;
     bool version = false;
+    int remotePort = -1; // --remote[=PORT]: serve SCPI clients on 127.0.0.1 (-1: not asked)
     std::string error; // set when the arguments make no sense
 };
 

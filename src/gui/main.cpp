@@ -2,11 +2,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include <QApplication>
 
 #include "gui/command_line.h"
 #include "gui/desktop.h"
+#include "gui/remote_bridge.h"
+#include "gui/qt_text.h"
 #include "orbilan/build_version.h"
 
 namespace {
@@ -58,5 +61,15 @@ int main(int argc, char** argv)
 
     orbilan::gui::Desktop desktop(line.options);
     desktop.start();
+    // After the start-up in the window's queue, so that *RST knows its sweep.
+    std::unique_ptr<orbilan::gui::RemoteBridge> remote;
+    if (line.remotePort >= 0) {
+        remote = std::make_unique<orbilan::gui::RemoteBridge>(desktop);
+        if (const std::string why = remote->listen(line.remotePort); !why.empty()) {
+            std::fprintf(stderr, "orbilan: --remote: %s\n", why.c_str());
+            return 1;
+        }
+        std::fprintf(stderr, "orbilan: serving SCPI on 127.0.0.1:%d\n", remote->port());
+    }
     return QApplication::exec();
 }

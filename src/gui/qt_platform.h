@@ -27,6 +27,7 @@ public:
     // When set, dialogs and the printer are answered by this platform instead
     // of being shown (tests and scripted runs of the desktop program).
     void setDialogStandIn(ui::Platform* standIn) { standIn_ = standIn; }
+    ui::Platform* dialogStandIn() const { return standIn_; }
     // Waits are scaled by this factor (0: no waiting at all). Only the
     // simulated instrument may be hurried; a real one needs its settling time.
     void setSleepScale(double scale) { sleepScale_ = scale < 0 ? 0 : scale; }

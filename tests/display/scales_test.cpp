@@ -25,6 +25,20 @@ TEST(DisplayLists, SplitLikeAListBoxFillsThem)
     EXPECT_EQ(SplitList("5 6"), (std::vector<std::string>{"5", "6"}));
 }
 
+TEST(DisplayLists, AnEntryIsFoundByTheNameAUserWrites)
+{
+    const auto reflection = SplitList(DisplayList(1));
+    EXPECT_EQ(FindDisplayEntry(reflection, "Smith"), "Smith,");
+    EXPECT_EQ(FindDisplayEntry(reflection, " swr, "), "SWR,");
+    EXPECT_EQ(FindDisplayEntry(reflection, "|z|,DEG"), "|Z|,deg");
+    EXPECT_EQ(FindDisplayEntry(SplitList(DisplayList(2)), "dB,us"), "dB,\xC2\xB5s");
+    // Half a name, another mode's entry or nothing at all names no entry.
+    EXPECT_EQ(FindDisplayEntry(reflection, "Rs"), "");
+    EXPECT_EQ(FindDisplayEntry(reflection, "dB,deg"), "");
+    EXPECT_EQ(FindDisplayEntry(reflection, ","), "");
+    EXPECT_EQ(FindDisplayEntry(reflection, ""), "");
+}
+
 TEST(ScaleLists, ComputedFractionsFollowTheDecimalSeparator)
 {
     const ScaleLists point = ScaleValueLists(0, '.');
