@@ -34,7 +34,8 @@ void addInstrumentOptions(OptionParser& parser, InstrumentOptions& options)
                    [&options](const std::string& option, const std::string& text) {
                        std::uint64_t seed = 0;
                        std::string why = checkWholeNumber(option, text, 0, UINT64_MAX, seed);
-                       options.seed = seed;
+                       if (why.empty())
+                           options.seed = seed;
                        return why;
                    },
                    nullptr))
