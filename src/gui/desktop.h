@@ -15,6 +15,7 @@
 #include "gui/menu_bar.h"
 #include "gui/plot_view.h"
 #include "gui/qt_platform.h"
+#include "gui/tdr_window.h"
 
 namespace orbilan::gui {
 
@@ -69,6 +70,9 @@ public:
     QImage annotatedPlot();
     void copyAnnotated();
     PlotView* plotView() { return plot_; }
+    // The time-domain view, made at its first showing.
+    void showTdr();
+    TdrWindow* tdrWindow() { return tdr_; }
     bool ended() const { return ended_; }
 
     // Repaints the plot views and picks up controls the model has added.
@@ -94,6 +98,7 @@ private:
     QPointer<PlotView> plot_;
     QPointer<MenuBar> menus_;
     QPointer<HelpWindow> help_;
+    QPointer<TdrWindow> tdr_;
     QTimer repaint_;
     bool ended_ = false;
 };
