@@ -43,7 +43,7 @@ run: deps
 
 # Builds and runs the benchmarks (not part of make test).
 bench: deps
-	@$(MAKE) --no-print-directory build BUILD_DIR=build-bench BUILD_TYPE=Release CMAKE_FLAGS="-DORBILAN_BUILD_BENCH=ON -DORBILAN_BUILD_TESTS=OFF -DORBILAN_BUILD_GUI=OFF"
+	@$(MAKE) --no-print-directory build BUILD_DIR=build-bench BUILD_TYPE=Release CMAKE_FLAGS="-DORBILAN_BUILD_BENCH=ON -DORBILAN_BUILD_TESTS=OFF"
 	@for b in build-bench/bin/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 # The Debian package: a Release build with Debian's hardening flags, no tests,

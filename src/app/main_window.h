@@ -28,6 +28,7 @@
 
 namespace orbilan::display {
 class Canvas;
+struct MarkerTrace;
 }
 namespace orbilan::instrument {
 class Instrument;
@@ -68,10 +69,14 @@ public:
     const TraceTools& traceTools() const { return *traceTools_; }
     const ui::StateRegistry& state() const { return registry_; }
     ui::Platform& platform() { return platform_; }
+    // The user's decimal separator, as the window's captions write numbers.
+    char decimalSeparator() const { return platform_.decimalSeparator(); }
     const ProgramOptions& options() const { return options_; }
     const display::Canvas& plotCanvas() const { return *screen_; }
     const display::Canvas& progressCanvas() const { return *sweepLine_; }
     const display::Canvas& barCanvas(int which) const { return which == 1 ? *barY1_ : *barY2_; }
+    // The stored trace is drawn on the plot now.
+    bool storedTraceOnPlot() const { return storedOnScreen_; }
 
     // Runs `action` (a user event, Form_Load ...) and stops the unwinding of a
     // program end there. Returns false once the program has ended; after that
@@ -296,6 +301,9 @@ private:
     void applyAveragesList();
     void applyAdcModeList();
     void discardStoredTrace();
+    // Puts the stored-trace overlay on the plot or takes it off, whatever
+    // is there now.
+    void showStoredTrace(bool on);
     // Sweep control: one lamp white, the buttons in `enabled` enabled, the rest disabled.
     void showSweepState(const std::string& status, int whiteLamp, std::initializer_list<int> enabled);
     void switchSweepFrameFunctions(bool on);
@@ -325,12 +333,20 @@ private:
 
     // ------------------------------------------- private helpers of main_window_display.cpp
     // (display area)
+    // The display label, the axis names and the plot options name the
+    // display type in force.
+    void showDisplayNames();
     // The converted pair of a point for the present display code.
     Complex plottedPair(Complex pair);
     // One point of trace 1 or 2: erases the previous sweep's segment, draws
     // the new one, and at the last point keeps the trace and its scale for
     // the next sweep to erase.
     void plotTracePoint(int axis, int i, std::int32_t x, double y);
+    // Limits point i of a trace and its predecessor in place, as drawing them
+    // as one step needs.
+    static void limitStep(TraceArray& values, int i);
+    // The traces the marker dots sit on, with their scales.
+    std::vector<display::MarkerTrace> markerTraces();
     bool markersShown();
     // Removes the dots and closes the marker panel.
     void closeMarkerPanel();
@@ -353,6 +369,9 @@ private:
     // would erase it. Every caller wants it shown, so a redraw of a grid that
     // is already there does nothing; clearing the plot takes it away.
     bool graticuleShown_ = false;
+    // The stored-trace overlay is on the plot. Clearing the plot takes it
+    // away while its button may still read "Hide".
+    bool storedOnScreen_ = false;
 
     // ------------------------------------------- private helpers of main_window_print.cpp
     // (print area)

@@ -224,6 +224,8 @@ void MainWindow::ModeButton_Click(int index)
 {
     if (index < 0 || index > 2)
         return;
+    // The stored trace is of the mode being left.
+    MemoryDisplayOff();
     cal.MeasMode = static_cast<std::int16_t>(index);
     c("ModeButton", index).setValueQuietly(1);
     c("PlotOption", 2).setValue(1);
@@ -472,8 +474,9 @@ void MainWindow::restoreAfterCalibration()
         disp.DisplayCode = static_cast<std::int16_t>(cal.MeasMode * 10);
         DisplaySet();
     }
-    const int mode = cal.MeasMode >= 0 && cal.MeasMode <= 2 ? cal.MeasMode : 0;
-    c("DisplayLabel").setCaption(modeCaptions[mode].display);
+    // The calibration's raw display named its axes "Real" and "Imag"; the
+    // names go back to the display type now in force.
+    showDisplayNames();
     c("ScaleControl").setCaption("Max Range");
     ScaleControl_Click();
     c("CalLoadButton").setEnabled(true);

@@ -8,6 +8,7 @@
 
 #include "cal/display_quantities.h"
 #include "display/canvas.h"
+#include "display/plot_drawing.h"
 #include "display/scales.h"
 #include "display/smith_chart.h"
 #include "ui/number_text.h"
@@ -255,8 +256,28 @@ Complex MainWindow::plottedPair(Complex pair)
 
 // -------------------------------------------------------- display types
 
+void MainWindow::showDisplayNames()
+{
+    const std::vector<std::string> entries = display::SplitList(display::DisplayList(cal.MeasMode));
+    const int position = disp.DisplayCode - cal.MeasMode * 10;
+    if (position < 0 || position >= static_cast<int>(entries.size()))
+        return;
+    const std::string& t = entries[static_cast<std::size_t>(position)];
+    const auto comma = t.find(',');
+    const std::string y1Name = t.substr(0, comma);
+    const std::string y2Name = comma == std::string::npos ? std::string() : t.substr(comma + 1);
+    c("DisplayLabel").setCaption(!t.empty() && t.back() == ',' ? t.substr(0, t.size() - 1) : t);
+    c("Y1Label").setCaption(y1Name);
+    c("Y2Label").setCaption(y2Name);
+    c("PlotOption", 0).setCaption(y1Name);
+    c("PlotOption", 1).setCaption(y2Name);
+}
+
 void MainWindow::DisplayButton_Click()
 {
+    // The stored trace holds the quantities of the display being left, and
+    // its button goes out of reach below: take it off while it can be.
+    MemoryDisplayOff();
     markeroff();
     c("DisplayMemory").setVisible(false);
     c("SaveDataButton").setVisible(false);
@@ -613,14 +634,7 @@ void MainWindow::DrawGraticule()
         DrawSmithGrid();
         return;
     }
-    display::Canvas& s = *screen_;
-    s.setScale(0, 0, 10, 8);
-    s.setPenColour(settings.GraticuleColour);
-    // The edges are the plot area's own border: no lines there.
-    for (int x = 1; x <= 9; ++x)
-        s.line(x, 0, x, 8);
-    for (int y = 1; y <= 7; ++y)
-        s.line(0, y, 10, y);
+    display::DrawGraticule(*screen_, settings.GraticuleColour);
 }
 
 void MainWindow::DrawSmithGrid()
@@ -643,6 +657,9 @@ void MainWindow::ClearPlot()
     DrawGraticule();
     disp.Y1Fresh = true;
     disp.Y2Fresh = true;
+    disp.Y1Drawn = 0;
+    disp.Y2Drawn = 0;
+    storedOnScreen_ = false;
 }
 
 void MainWindow::PlotPoint(Complex pair)
@@ -664,6 +681,13 @@ void MainWindow::PlotPoint(Complex pair)
     // The sweep runs on the window's own thread: this is where the window
     // takes the stop button and everything else.
     yieldToWindow(true);
+}
+
+void MainWindow::limitStep(TraceArray& values, int i)
+{
+    if (i > 1)
+        ClampForPlot(values[static_cast<std::size_t>(i - 1)]);
+    ClampForPlot(values[static_cast<std::size_t>(i)]);
 }
 
 void MainWindow::PlotY1Point(int i, std::int32_t x, double y) { plotTracePoint(1, i, x, y); }
@@ -694,17 +718,14 @@ void MainWindow::plotTracePoint(int axis, int i, std::int32_t x, double y)
     disp.PlotX[k] = x;
     // The previous sweep's segment is erased with the scale it was drawn with.
     if (!fresh) {
-        if (i > 1)
-            s.line(disp.PlotX[k - 1], ClampForPlot(prevTrace[k - 1]), x, ClampForPlot(prevTrace[k]));
-        else
-            s.point(disp.PlotX[1], ClampForPlot(prevTrace[1]));
+        limitStep(prevTrace, i);
+        display::DrawTraceStep(s, {.hz = disp.PlotX, .y = prevTrace}, i);
     }
     s.setScale(disp.XLeft, top, disp.XRight, bottom);
     // Limiting through the array keeps what is drawn and what is stored alike.
-    if (i > 1)
-        s.line(disp.PlotX[k - 1], ClampForPlot(trace[k - 1]), x, ClampForPlot(trace[k]));
-    else
-        s.point(disp.PlotX[1], ClampForPlot(trace[1]));
+    limitStep(trace, i);
+    display::DrawTraceStep(s, {.hz = disp.PlotX, .y = trace}, i);
+    (y1 ? disp.Y1Drawn : disp.Y2Drawn) = static_cast<std::int16_t>(i);
     if (i == settings.SweepPoints) {
         std::copy(trace.begin() + 1, trace.begin() + 1 + i, prevTrace.begin() + 1);
         prevTop = top;
@@ -729,16 +750,12 @@ void MainWindow::PlotSmithPoint(int i, double re, double im)
     // Only the imaginary parts are limited; a reflection coefficient's real
     // part stays within reach of the chart.
     if (!disp.Y1Fresh) {
-        if (i > 1)
-            s.line(disp.PrevY1Trace[k - 1], ClampForPlot(disp.PrevY2Trace[k - 1]), disp.PrevY1Trace[k],
-                   ClampForPlot(disp.PrevY2Trace[k]));
-        else
-            s.point(disp.PrevY1Trace[1], ClampForPlot(disp.PrevY2Trace[1]));
+        limitStep(disp.PrevY2Trace, i);
+        display::DrawTraceStep(s, {.re = disp.PrevY1Trace, .y = disp.PrevY2Trace}, i);
     }
-    if (i > 1)
-        s.line(disp.Y1Trace[k - 1], ClampForPlot(disp.Y2Trace[k - 1]), re, ClampForPlot(disp.Y2Trace[k]));
-    else
-        s.point(re, ClampForPlot(disp.Y2Trace[1]));
+    limitStep(disp.Y2Trace, i);
+    display::DrawTraceStep(s, {.re = disp.Y1Trace, .y = disp.Y2Trace}, i);
+    disp.Y1Drawn = static_cast<std::int16_t>(i);
     if (i == settings.SweepPoints) {
         disp.Y1Fresh = false;
         std::copy(disp.Y1Trace.begin() + 1, disp.Y1Trace.begin() + 1 + i, disp.PrevY1Trace.begin() + 1);
@@ -793,30 +810,31 @@ void MainWindow::DrawStoredTrace()
     const int n = std::min<int>({settings.SweepPoints, LastPoint, disp.StoredLast});
     if (n < first)
         return;
-    auto polyline = [&](TraceArray& values, auto xOf) {
-        s.point(xOf(first), ClampForPlot(values[static_cast<std::size_t>(first)]));
-        for (int j = first + 1; j <= n; ++j) {
-            const auto k = static_cast<std::size_t>(j);
-            s.line(xOf(j - 1), ClampForPlot(values[k - 1]), xOf(j), ClampForPlot(values[k]));
-        }
+    storedOnScreen_ = !storedOnScreen_;
+    // The stored values are limited in place, as the live traces are.
+    auto limitAll = [first, n](TraceArray& values) {
+        for (int j = first; j <= n; ++j)
+            ClampForPlot(values[static_cast<std::size_t>(j)]);
     };
     if (disp.DisplayCode == display::CodeSmith) {
         display::SetSmithDataScale(s);
         s.setPenColour(display::Red);
-        auto re = [this](int j) { return ClampForPlot(disp.StoredY1[static_cast<std::size_t>(j)]); };
-        polyline(disp.StoredY2, re);
+        limitAll(disp.StoredY1);
+        limitAll(disp.StoredY2);
+        display::DrawTrace(s, {.re = disp.StoredY1, .y = disp.StoredY2, .limitX = true}, first, n);
         return;
     }
-    auto freq = [this](int j) { return static_cast<double>(sweep.FreqList[static_cast<std::size_t>(j)]); };
     if (disp.PlotSelection != 2) {
         s.setScale(disp.XLeft, disp.Y1Top, disp.XRight, disp.Y1Bottom);
         s.setPenColour(display::Red);
-        polyline(disp.StoredY1, freq);
+        limitAll(disp.StoredY1);
+        display::DrawTrace(s, {.hz = sweep.FreqList, .y = disp.StoredY1}, first, n);
     }
     if (disp.PlotSelection >= 2) {
         s.setScale(disp.XLeft, disp.Y2Top, disp.XRight, disp.Y2Bottom);
         s.setPenColour(display::Green);
-        polyline(disp.StoredY2, freq);
+        limitAll(disp.StoredY2);
+        display::DrawTrace(s, {.hz = sweep.FreqList, .y = disp.StoredY2}, first, n);
     }
 }
 
@@ -872,8 +890,12 @@ void MainWindow::PlotOption_Click(int index)
     disp.PlotSelection = static_cast<std::int16_t>(index + 1);
     c("Ycolour", 1).setVisible(disp.PlotSelection != 2);
     c("Ycolour", 2).setVisible(disp.PlotSelection != 1);
-    if (!sweep.SingleFreqMode)
+    if (!sweep.SingleFreqMode) {
         RedrawTraces();
+        // The overlay the button says is shown comes back with the new selection.
+        if (c("DisplayMemory").caption() == "Hide")
+            showStoredTrace(true);
+    }
 }
 
 void MainWindow::ClearButton_Click()
@@ -981,23 +1003,41 @@ void MainWindow::MkrCF_Click()
     SafeSetFocus("F2text");
 }
 
-void MainWindow::UpdateMarkers()
+std::vector<display::MarkerTrace> MainWindow::markerTraces()
 {
-    display::Canvas& s = *screen_;
     const int code = disp.DisplayCode;
     const std::size_t a = at(disp.MarkerPos[0]);
     const std::size_t b = at(disp.MarkerPos[1]);
-    const int width = s.penWidth();
-    s.setPenWidth(2);
-    auto dots = [&](TraceArray& xs, TraceArray& ys, bool frequencyAxis) {
-        auto x = [&](std::size_t k) {
-            return frequencyAxis ? static_cast<double>(sweep.FreqList[k]) : xs[k];
-        };
-        s.setPenColour(display::Green);
-        s.point(x(a), ClampForPlot(ys[a]));
-        s.setPenColour(display::Red);
-        s.point(x(b), ClampForPlot(ys[b]));
+    std::vector<display::MarkerTrace> traces;
+    // The dots sit at the limited values, which the arrays then hold.
+    auto limited = [&](TraceArray& ys) {
+        ClampForPlot(ys[a]);
+        ClampForPlot(ys[b]);
+        return std::span<const double>(ys);
     };
+    if (code == display::CodeSmith) {
+        traces.push_back({{.re = disp.Y1Trace, .y = limited(disp.Y2Trace)},
+                          {-1.25, 1, 1.25, -1},
+                          display::Green});
+        return traces;
+    }
+    if (disp.PlotSelection != 2)
+        traces.push_back({{.hz = sweep.FreqList, .y = limited(disp.Y1Trace)},
+                          {static_cast<double>(disp.XLeft), disp.Y1Top, static_cast<double>(disp.XRight), disp.Y1Bottom},
+                          display::Yellow});
+    if (disp.PlotSelection >= 2 && code != display::CodeSwr)
+        traces.push_back({{.hz = sweep.FreqList, .y = limited(disp.Y2Trace)},
+                          {static_cast<double>(disp.XLeft), disp.Y2Top, static_cast<double>(disp.XRight), disp.Y2Bottom},
+                          display::Cyan});
+    return traces;
+}
+
+void MainWindow::UpdateMarkers()
+{
+    const int code = disp.DisplayCode;
+    const std::size_t a = at(disp.MarkerPos[0]);
+    const std::size_t b = at(disp.MarkerPos[1]);
+    display::DrawMarkers(*screen_, markerTraces(), static_cast<int>(a), static_cast<int>(b));
 
     const std::string units1 = display::FirstChars(c("Y1div").caption(), 3);
     const std::string units2 = display::FirstChars(c("Y2div").caption(), 3);
@@ -1012,14 +1052,6 @@ void MainWindow::UpdateMarkers()
 
     if (code != display::CodeSmith) {
         c("Markerlabel").setCaption("");
-        if (disp.PlotSelection != 2) {
-            s.setScale(disp.XLeft, disp.Y1Top, disp.XRight, disp.Y1Bottom);
-            dots(disp.Y1Trace, disp.Y1Trace, true);
-        }
-        if (disp.PlotSelection >= 2 && code != display::CodeSwr) {
-            s.setScale(disp.XLeft, disp.Y2Top, disp.XRight, disp.Y2Bottom);
-            dots(disp.Y2Trace, disp.Y2Trace, true);
-        }
         c("MarkerY1").setCaption(valueText(disp.Y1Trace[a], 3, units1));
         c("markery3").setCaption(valueText(disp.Y1Trace[b], 3, units1));
         if (code == display::CodeSwr) {
@@ -1031,12 +1063,9 @@ void MainWindow::UpdateMarkers()
             c("markery4").setCaption(valueText(disp.Y2Trace[b], decimals, units2));
         }
     } else {
-        display::SetSmithDataScale(s);
-        dots(disp.Y1Trace, disp.Y2Trace, false);
         polarTexts({disp.Y1Trace[a], disp.Y2Trace[a]}, c("MarkerY1"), c("MarkerY2"));
         polarTexts({disp.Y1Trace[b], disp.Y2Trace[b]}, c("markery3"), c("markery4"));
     }
-    s.setPenWidth(width);
 
     c("MarkerFreq").setCaption(frequencyText(sweep.FreqList[a]) + " MHz");
     c("MarkerF2").setCaption(frequencyText(sweep.FreqList[b]) + " MHz");
@@ -1062,12 +1091,9 @@ void MainWindow::ScaleControl_Click()
     const int code = disp.DisplayCode;
     if (code == display::CodeSmith)
         return;
-    const bool markersOn = markersShown();
-    const bool storedShown = c("DisplayMemory").caption() == "Hide";
-    if (markersOn)
+    if (markersShown())
         UpdateMarkers();
-    if (storedShown)
-        DrawStoredTrace();
+    showStoredTrace(false);
     disp.Y1ClickHistory = 0;
     disp.Y2ClickHistory = 0;
 
@@ -1111,7 +1137,7 @@ void MainWindow::ScaleControl_Click()
     if (markersShown())
         UpdateMarkers();
     if (c("DisplayMemory").caption() == "Hide")
-        DrawStoredTrace();
+        showStoredTrace(true);
 }
 
 // ------------------------------------------------- single-frequency display

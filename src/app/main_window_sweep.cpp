@@ -268,6 +268,9 @@ void MainWindow::NewSweep()
     snap.AdcAverages = settings.AdcAverages;
     snap.CdsOn = sweep.CdsOn;
     snap.SweepDefined = sweep.SweepDefined;
+    snap.SweepKind = sweep.SweepKind;
+    snap.SingleFreqMode = sweep.SingleFreqMode;
+    snap.SavedPoints = sweep.SavedPoints;
 
     c("SweepStatus").setVisible(false);
     sweep.SweepKind = sweep.FreqList[0];
@@ -698,6 +701,15 @@ void MainWindow::FreqCancel_Click()
     settings.AdcAverages = snap.AdcAverages;
     sweep.CdsOn = snap.CdsOn;
     sweep.SweepDefined = snap.SweepDefined;
+    // A kind chosen and cancelled leaves nothing behind: the frequency axis
+    // names the fields as the restored values mean them, the single-frequency
+    // display goes as it came, and "Plot F=0" applies as the list allows.
+    sweep.SweepKind = snap.SweepKind;
+    sweep.SingleFreqMode = snap.SingleFreqMode;
+    sweep.SavedPoints = snap.SavedPoints;
+    c("SingleDisplayFrame").setVisible(sweep.SingleFreqMode);
+    c("DisplayFrame").setVisible(true);
+    c("FixX0").setEnabled(sweep.FreqList[0] != sweep::KindCentreSpan);
     // Runs the box's handler when it differs, as the user's click would.
     c("CDS_check").setValue(sweep.CdsOn ? 1 : 0);
     CheckMachineStatus();
@@ -767,7 +779,7 @@ void MainWindow::SweepButton_Click(int index)
         showSweepState(StatusNew, 0, {0, 2, 3});
         SafeSetFocus("SweepButton", 2);
         if (c("DisplayMemory").caption() == "Hide")
-            DrawStoredTrace();
+            showStoredTrace(true);
         {
             const ContinuousLoop running(continuousSweeps_);
             do {
@@ -919,11 +931,11 @@ void MainWindow::DisplayMemory_Click()
     ui::Control& button = c("DisplayMemory");
     if (button.caption() == "Show") {
         traceTools_->storedTraceAboutToShow();
-        DrawStoredTrace();
+        showStoredTrace(true);
         button.setCaption("Hide");
     } else {
         button.setCaption("Show");
-        DrawStoredTrace();
+        showStoredTrace(false);
     }
 }
 
@@ -932,8 +944,16 @@ void MainWindow::MemoryDisplayOff()
     ui::Control& button = c("DisplayMemory");
     if (button.caption() == "Hide") {
         button.setCaption("Show");
-        DrawStoredTrace();
+        showStoredTrace(false);
     }
+}
+
+void MainWindow::showStoredTrace(bool on)
+{
+    // A cleared plot has taken the overlay away with everything else; drawing
+    // it "off" again would put it back where nobody asked for it.
+    if (storedOnScreen_ != on)
+        DrawStoredTrace();
 }
 
 // ================================================================ group-delay aperture

@@ -114,6 +114,7 @@ ui::PrintPage LayoutPrintPage(const PrintSheet& s)
     plot.width = PlotWidth;
     plot.height = PlotHeight;
     plot.image = inverted(s.plot);
+    plot.plotArea = true;
     page.items.push_back(std::move(plot));
 
     ui::PrintItem frame;

@@ -42,6 +42,11 @@ struct SweepState {
         std::int16_t AdcWaitMs = 0, AdcAverages = 0;
         bool CdsOn = false;
         bool SweepDefined = false;
+        // A kind chosen in the panel takes effect at once (Single Freq
+        // switches the display over); Cancel puts the kind back.
+        std::int32_t SweepKind = 0;
+        bool SingleFreqMode = false;
+        std::int16_t SavedPoints = 0;
     } snapshot;
 
     bool StopSweep = true;
@@ -100,6 +105,9 @@ struct DisplayState {
         float Y1Top = 40, Y1Bottom = -120, Y2Top = 180, Y2Bottom = -180;
     } PrevScale;
     bool Y1Fresh = true, Y2Fresh = true;
+    // The last point of the present pass on the plot (0: none since it was
+    // cleared); the previous pass shows beyond it until the sweep gets there.
+    std::int16_t Y1Drawn = 0, Y2Drawn = 0;
 
     std::array<std::int16_t, 2> MarkerPos{1, 1};
     std::int16_t MarkerSel = 0;

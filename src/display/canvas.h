@@ -1,5 +1,6 @@
 // The plot area as our own raster: an RGB32 pixel buffer drawn through a user
-// coordinate system. Drawing happens with an exclusive-or pen by default, so
+// coordinate system. It is the program's own picture of the plot, one of the
+// surfaces the plot's description is drawn on (surface.h). Drawing happens with an exclusive-or pen by default, so
 // drawing the same thing twice restores every pixel: traces, marker dots and
 // the stored-trace overlay are all removed that way.
 //
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "display/surface.h"
 #include "ui/control.h"
 #include "ui/platform.h"
 
@@ -23,7 +25,7 @@ enum class DrawMode {
     Copy, // pixel = colour
 };
 
-class Canvas {
+class Canvas : public Surface {
 public:
     Canvas(int width, int height, ui::Rgb background = 0x000000);
 
@@ -42,25 +44,25 @@ public:
     // column and the right edge on the last, likewise top and bottom rows.
     // A scale with equal left and right (or top and bottom) maps nothing, and
     // nothing is drawn until a usable scale is set.
-    void setScale(double left, double top, double right, double bottom);
+    void setScale(double left, double top, double right, double bottom) override;
 
-    void setPenColour(ui::Rgb colour) { pen_ = colour & 0xFFFFFF; }
+    void setPenColour(ui::Rgb colour) override { pen_ = colour & 0xFFFFFF; }
     ui::Rgb penColour() const { return pen_; }
     // A pen of width w paints a w x w square at every pixel of the shape.
-    void setPenWidth(int width) { penWidth_ = width < 1 ? 1 : (width > 16 ? 16 : width); }
-    int penWidth() const { return penWidth_; }
+    void setPenWidth(int width) override { penWidth_ = width < 1 ? 1 : (width > 16 ? 16 : width); }
+    int penWidth() const override { return penWidth_; }
     void setDrawMode(DrawMode mode) { mode_ = mode; }
     DrawMode drawMode() const { return mode_; }
 
-    void point(double x, double y);
-    void line(double x1, double y1, double x2, double y2);
+    void point(double x, double y) override;
+    void line(double x1, double y1, double x2, double y2) override;
     // Radii are measured in horizontal units, so a circle stays round on a
     // scale whose units differ across and down.
-    void circle(double cx, double cy, double r);
+    void circle(double cx, double cy, double r) override;
     // Runs counterclockwise on the screen from startAngle to endAngle
     // (radians from the rightward direction), whatever the scale's
     // orientation; an end below the start goes once more round.
-    void arc(double cx, double cy, double r, double startAngle, double endAngle);
+    void arc(double cx, double cy, double r, double startAngle, double endAngle) override;
     // Interior in `fill`, outline in the pen colour; values beyond the edges
     // run off the area.
     void fillRect(double x1, double y1, double x2, double y2, ui::Rgb fill);

@@ -32,20 +32,23 @@ const std::vector<SmithCurve>& SmithGridCurves()
     return curves;
 }
 
-void SetSmithGridScale(Canvas& canvas) { canvas.setScale(-1.25, -1, 1.25, 1); }
+void SetSmithGridScale(Surface& canvas) { canvas.setScale(-1.25, -1, 1.25, 1); }
 
-void SetSmithDataScale(Canvas& canvas) { canvas.setScale(-1.25, 1, 1.25, -1); }
+void SetSmithDataScale(Surface& canvas) { canvas.setScale(-1.25, 1, 1.25, -1); }
 
-void DrawSmithGridLines(Canvas& canvas, ui::Rgb colour)
+void DrawSmithGridLines(Surface& canvas, ui::Rgb colour)
 {
     const int width = canvas.penWidth();
     SetSmithGridScale(canvas);
     canvas.setPenColour(colour);
     canvas.setPenWidth(1);
+    canvas.setRole(DrawRole::Grid);
     canvas.line(-1, 0, 1, 0);
     canvas.setPenWidth(2);
+    canvas.setRole(DrawRole::GridOutline);
     canvas.circle(0, 0, 1);
     canvas.setPenWidth(1);
+    canvas.setRole(DrawRole::Grid);
     // The grid scale points down, so every centre's vertical coordinate is
     // negated; arc angles are screen angles and need no change.
     for (const SmithCurve& c : SmithGridCurves()) {
@@ -55,6 +58,36 @@ void DrawSmithGridLines(Canvas& canvas, ui::Rgb colour)
             canvas.arc(c.cx, -c.cy, c.radius, c.startDeg * cal::DegToRad, c.endDeg * cal::DegToRad);
     }
     canvas.setPenWidth(width);
+}
+
+void DrawSmithGridValues(Surface& surface, ui::Rgb colour)
+{
+    SetSmithGridScale(surface);
+    surface.setPenColour(colour);
+    surface.setRole(DrawRole::Caption);
+    // Resistance r crosses the real axis at (r - 1) / (r + 1).
+    surface.text(-1, 0, "0", TextAnchor::LeftOf);
+    struct Value {
+        const char* text;
+        double v;
+    };
+    for (const Value& r : {Value{"0.2", 0.2}, Value{"0.5", 0.5}, Value{"1", 1}, Value{"2", 2}, Value{"4", 4}})
+        surface.text((r.v - 1) / (r.v + 1), 0, r.text, TextAnchor::Above);
+    surface.text(1, 0, "\xE2\x88\x9E", TextAnchor::RightOf); // infinity
+    // Reactance x meets the rim at (x^2 - 1 + 2jx) / (x^2 + 1); the grid's
+    // vertical axis points down, so the imaginary part is negated.
+    for (const Value& x : {Value{"0.2", 0.2}, Value{"0.5", 0.5}, Value{"1", 1}, Value{"2", 2}, Value{"5", 5}}) {
+        const double v = x.v;
+        const double re = (v * v - 1) / (v * v + 1);
+        const double im = 2 * v / (v * v + 1);
+        for (int sign : {1, -1}) {
+            const TextAnchor anchor = re > 0.5 ? TextAnchor::RightOf
+                                      : re < -0.5 ? TextAnchor::LeftOf
+                                      : sign > 0  ? TextAnchor::Above
+                                                  : TextAnchor::Below;
+            surface.text(re, -sign * im, std::string(sign > 0 ? "+j" : "-j") + x.text, anchor);
+        }
+    }
 }
 
 } // namespace orbilan::display

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "display/canvas.h"
+#include "display/surface.h"
 
 namespace orbilan::display {
 
@@ -22,11 +22,15 @@ const std::vector<SmithCurve>& SmithGridCurves();
 
 // The grid's own scale (the vertical axis pointing down) and the data's
 // (pointing up); both put inductive reactance in the upper half.
-void SetSmithGridScale(Canvas& canvas);
-void SetSmithDataScale(Canvas& canvas);
+void SetSmithGridScale(Surface& surface);
+void SetSmithDataScale(Surface& surface);
 
-// Draws the grid lines in the canvas's present drawing mode; under XOR a
-// second call removes them again.
-void DrawSmithGridLines(Canvas& canvas, ui::Rgb colour);
+// Draws the grid lines (on the raster in its present drawing mode: under XOR
+// a second call removes them again).
+void DrawSmithGridLines(Surface& surface, ui::Rgb colour);
+
+// The normalised resistance values along the real axis and the reactance
+// values at the rim, in the grid's scale, as captions in `colour`.
+void DrawSmithGridValues(Surface& surface, ui::Rgb colour);
 
 } // namespace orbilan::display

@@ -90,13 +90,21 @@ BenchWindow::BenchWindow(QtPlatform& platform, QWidget* parent) : QWidget(parent
     status_->setWordWrap(true);
     status_->setTextFormat(Qt::PlainText);
     grid->addWidget(status_, row++, 0, 1, 3);
+    refused_ = new QLabel(connectedBox);
+    refused_->setObjectName(QStringLiteral("refusedStatus"));
+    refused_->setWordWrap(true);
+    refused_->setTextFormat(Qt::PlainText);
+    refused_->setStyleSheet(QStringLiteral("color: #b00000"));
+    refused_->hide();
+    grid->addWidget(refused_, row++, 0, 1, 3);
     layout->addWidget(connectedBox);
 
     auto* behaviour = new QGroupBox(QStringLiteral("Simulation"), this);
     auto* b = new QVBoxLayout(behaviour);
-    follow_ = new QCheckBox(QStringLiteral("Connect the standard each calibration prompt asks for"), behaviour);
+    follow_ = new QCheckBox(QStringLiteral("Follow the calibration prompts"), behaviour);
     follow_->setObjectName(QStringLiteral("autoFollow"));
-    follow_->setToolTip(QStringLiteral("When off, choose the standard above before answering each prompt"));
+    follow_->setToolTip(QStringLiteral("Connect the standard each calibration prompt asks for.\n"
+                                       "When off, choose the standard above before answering each prompt."));
     b->addWidget(follow_);
     auto* timing = new QHBoxLayout;
     timing->addWidget(new QLabel(QStringLiteral("Timing:"), behaviour));
@@ -137,25 +145,45 @@ BenchWindow::BenchWindow(QtPlatform& platform, QWidget* parent) : QWidget(parent
     if (devices_->checkedId() == NetworkChoice && !configured.isEmpty())
         value_->setText(configured);
 
-    // Auto-follow swaps standards in and out during a calibration.
+    // Auto-follow swaps standards in and out during a calibration: the
+    // bench shows what is connected at the moment, whatever was chosen.
     auto* poll = new QTimer(this);
-    connect(poll, &QTimer::timeout, this, [this] {
-        status_->setText(QStringLiteral("Now connected: %1").arg(QString::fromUtf8(kesp_sim_connected_dut())));
-    });
+    connect(poll, &QTimer::timeout, this, &BenchWindow::showConnected);
     poll->start(250);
-    status_->setText(QStringLiteral("Now connected: %1").arg(QString::fromUtf8(kesp_sim_connected_dut())));
+    showConnected();
 }
+
+void BenchWindow::showConnected()
+{
+    const QString now = QStringLiteral("Now connected: %1").arg(QString::fromUtf8(kesp_sim_connected_dut()));
+    if (status_->text() != now)
+        status_->setText(now);
+}
+
+QString BenchWindow::statusText() const { return status_->text(); }
+
+QString BenchWindow::refusalText() const { return refused_->isHidden() ? QString() : refused_->text(); }
 
 BenchWindow::~BenchWindow() = default;
 
 bool BenchWindow::connectDevice(const QString& spec)
 {
-    if (!kesp_sim_set_dut(ss(spec).c_str())) {
-        status_->setText(QStringLiteral("Not connected: %1").arg(QString::fromUtf8(kesp_sim_last_error())));
+    if (spec.isEmpty() || !kesp_sim_set_dut(ss(spec).c_str())) {
+        const QString reason =
+            spec.isEmpty() ? QStringLiteral("nothing to connect") : QString::fromUtf8(kesp_sim_last_error());
+        const QString still = QString::fromUtf8(kesp_sim_connected_dut());
+        refused_->setText(QStringLiteral("Not connected: %1\n(%2)\nStill connected: %3").arg(spec, reason, still));
+        refused_->show();
+        showConnected();
+        platform_.messageBox(ss(QStringLiteral("\"%1\" could not be connected:\r%2\r\rStill connected: %3")
+                                    .arg(spec, reason, still)),
+                             ui::MsgButtons::Ok, ui::MsgIcon::Exclamation, "Simulator bench");
         return false;
     }
     connected_ = spec;
-    status_->setText(QStringLiteral("Now connected: %1").arg(QString::fromUtf8(kesp_sim_connected_dut())));
+    refused_->hide();
+    refused_->clear();
+    showConnected();
     return true;
 }
 

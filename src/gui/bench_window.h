@@ -30,15 +30,21 @@ public:
     ~BenchWindow() override;
 
     // Connects a device by the simulator's description ("open", "refl:R=100",
-    // a Touchstone file ...); false, with the reason shown, when it is refused.
+    // a Touchstone file ...); false when it is refused: a message says why,
+    // and the bench says so until a device is connected.
     bool connectDevice(const QString& spec);
     QString connectedDevice() const { return connected_; }
+    // "Now connected: ..." as the simulator has it, and why the last
+    // connection was refused ("" when it was not).
+    QString statusText() const;
+    QString refusalText() const;
     void setAutoFollow(bool on);
     void setFastTiming(bool fast);
     void setNoise(bool on);
 
 private:
     void chooseFile();
+    void showConnected();
     void connectFromForm();
 
     QtPlatform& platform_;
@@ -47,6 +53,7 @@ private:
     QLineEdit* value_ = nullptr;
     QLineEdit* file_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* refused_ = nullptr;
     QCheckBox* follow_ = nullptr;
     QCheckBox* noise_ = nullptr;
     QRadioButton* realTime_ = nullptr;

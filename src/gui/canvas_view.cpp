@@ -11,7 +11,6 @@ namespace orbilan::gui {
 CanvasView::CanvasView(const display::Canvas& canvas, QWidget* parent) : QWidget(parent), canvas_(canvas)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFixedSize(canvas.width(), canvas.height());
 }
 
 QSize CanvasView::sizeHint() const { return {canvas_.width(), canvas_.height()}; }

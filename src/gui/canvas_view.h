@@ -1,6 +1,6 @@
-// Shows a raster canvas of the window model pixel for pixel; on a high-DPI
-// screen each canvas pixel becomes a block of device pixels (no smoothing,
-// so a one-pixel trace stays crisp).
+// Shows a raster canvas of the window model (the progress bar, the bars of
+// the single-frequency display) stretched to the widget, without smoothing:
+// each canvas pixel becomes a block of device pixels.
 #pragma once
 
 #include <cstdint>

@@ -11,11 +11,18 @@
 #include "app/main_window.h"
 #include "gui/action_queue.h"
 #include "gui/bench_window.h"
+#include "gui/help_window.h"
+#include "gui/menu_bar.h"
+#include "gui/plot_view.h"
 #include "gui/qt_platform.h"
+#include "gui/trace_tools_ui.h"
 
 namespace orbilan::gui {
 
 class FormBinder;
+
+// The main window's title: the instrument's caption, naming the program.
+QString WindowTitle(const QString& caption);
 
 class Desktop;
 
@@ -54,6 +61,16 @@ public:
     FormBinder& mainBinder() { return *mainBinder_; }
     FormBinder& manualBinder() { return *manualBinder_; }
     BenchWindow* bench() { return bench_; }
+    MenuBar& menus() { return *menus_; }
+    TraceToolsUi& traceTools() { return *traceTools_; }
+    // Shows the bench again (it only hides when closed).
+    void showBench();
+    void showHelp();
+    HelpWindow* helpWindow() { return help_; }
+    // The plot as shown, with the sweep settings and marker readouts under it.
+    QImage annotatedPlot();
+    void copyAnnotated();
+    PlotView* plotView() { return plot_; }
     bool ended() const { return ended_; }
 
     // Repaints the plot views and picks up controls the model has added.
@@ -62,6 +79,9 @@ public:
 private:
     friend class FormWindow;
     void closeRequested(bool mainWindow);
+    void buildMenus();
+    // The window's place and size, kept for the next run.
+    void saveSettings();
     void programEnded();
 
     QtPlatform platform_;
@@ -73,6 +93,10 @@ private:
     std::unique_ptr<FormBinder> mainBinder_;
     std::unique_ptr<FormBinder> manualBinder_;
     QPointer<BenchWindow> bench_;
+    QPointer<PlotView> plot_;
+    QPointer<MenuBar> menus_;
+    QPointer<TraceToolsUi> traceTools_;
+    QPointer<HelpWindow> help_;
     QTimer repaint_;
     bool ended_ = false;
 };

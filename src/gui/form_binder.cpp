@@ -14,6 +14,7 @@
 #include "app/main_window.h"
 #include "gui/action_queue.h"
 #include "gui/canvas_view.h"
+#include "gui/plot_view.h"
 #include "gui/qt_text.h"
 #include "gui/widgets.h"
 
@@ -103,10 +104,14 @@ QString objectNameFor(const std::string& name, int index)
 }
 
 FormBinder::FormBinder(app::MainWindow& model, ui::ControlSet& controls, const FormLayout& layout, ActionQueue& queue,
-                       QWidget* form, CanvasLookup canvases)
-    : model_(model), controls_(controls), layout_(layout), queue_(queue), form_(form), canvases_(std::move(canvases)), input_(model)
+                       QWidget* form, CanvasLookup canvases, PictureFactory pictures)
+    : model_(model), controls_(controls), layout_(layout), queue_(queue), form_(form), canvases_(std::move(canvases)),
+      pictures_(std::move(pictures)), input_(model)
 {
-    form_->setFixedSize(layout_.size());
+    // The layout's size is the smallest; a larger form spreads the controls
+    // by their anchors.
+    form_->setMinimumSize(layout_.size());
+    form_->installEventFilter(this);
     spill_ = new QWidget(form_);
     spill_->setObjectName(QStringLiteral("unplacedControls"));
     spill_->hide();
@@ -137,15 +142,42 @@ void FormBinder::build()
     for (ui::Control* control : all)
         bind(*control);
     boundCount_ = all.size();
+    // Frames lie beneath the controls, and a frame beneath the smaller ones
+    // it shares its place with (the plot options over the plot's frame).
+    std::vector<Bound*> frames;
+    for (auto& [key, b] : bound_)
+        if (b.widget && b.control->kind() == ControlKind::Frame)
+            frames.push_back(&b);
+    std::stable_sort(frames.begin(), frames.end(), [](const Bound* x, const Bound* y) {
+        return x->rect.width() * x->rect.height() < y->rect.width() * y->rect.height();
+    });
+    for (Bound* b : frames)
+        b->widget->lower();
+    // What is shown in place of another stays on top of it.
+    for (Bound* b : frames)
+        if (b->placement && b->placement->overlay && !b->widget->isHidden())
+            b->widget->raise();
     updateReach();
+}
+
+void FormBinder::applyPendingFocus()
+{
+    if (!focusPending_ || queue_.modelActive())
+        return;
+    focusPending_ = false;
+    if (auto it = bound_.find(controls_.focused()); it != bound_.end())
+        applyFocus(it->second);
 }
 
 void FormBinder::refresh()
 {
+    applyPendingFocus();
     if (controls_.all().size() != boundCount_)
         build();
     for (CanvasView* view : views_)
         view->refresh();
+    for (PlotView* plot : plots_)
+        plot->refresh();
 }
 
 FormBinder::Bound& FormBinder::bind(ui::Control& control)
@@ -166,7 +198,6 @@ FormBinder::Bound& FormBinder::bind(ui::Control& control)
         return b;
 
     QWidget* host = form_;
-    QPoint origin(0, 0);
     if (b.placement) {
         b.rect = b.placement->rect;
         if (control.kind() == ControlKind::ListBox && b.placement->openHeight > 0)
@@ -181,7 +212,6 @@ FormBinder::Bound& FormBinder::bind(ui::Control& control)
             Bound& c = bind(*container);
             if (c.widget && c.rect.contains(b.rect)) {
                 host = c.widget;
-                origin = c.rect.topLeft();
                 b.hostKey = parent;
                 break;
             }
@@ -205,7 +235,7 @@ FormBinder::Bound& FormBinder::bind(ui::Control& control)
         b.widget->lower();
     b.widget->setObjectName(objectNameFor(control.name(), control.index()));
     if (b.placement)
-        b.widget->setGeometry(b.rect.translated(-origin));
+        position(b);
     else
         placeSpill(b);
     keyOf_[b.widget] = key;
@@ -273,7 +303,11 @@ QWidget* FormBinder::makeWidget(Bound& b, QWidget* host)
         w = new Lamp(!(p && p->look == Look::Swatch), host);
         break;
     case ControlKind::Picture:
-        if (const display::Canvas* canvas = canvases_ ? canvases_(control.name()) : nullptr) {
+        if (QWidget* made = pictures_ ? pictures_(control.name(), host) : nullptr) {
+            if (auto* plot = qobject_cast<PlotView*>(made))
+                plots_.push_back(plot);
+            w = made;
+        } else if (const display::Canvas* canvas = canvases_ ? canvases_(control.name()) : nullptr) {
             auto* view = new CanvasView(*canvas, host);
             views_.push_back(view);
             w = view;
@@ -304,6 +338,30 @@ QWidget* FormBinder::makeWidget(Bound& b, QWidget* host)
         || control.kind() == ControlKind::Lamp || control.kind() == ControlKind::Picture)
         w->setFocusPolicy(Qt::NoFocus);
     return w;
+}
+
+QRect FormBinder::placed(const Bound& b) const
+{
+    Placement p = *b.placement;
+    p.rect = b.rect;
+    return p.placedIn(layout_.size(), form_->size().expandedTo(layout_.size()));
+}
+
+void FormBinder::position(Bound& b)
+{
+    if (!b.widget || !b.placement)
+        return;
+    QRect r = placed(b);
+    if (!b.hostKey.empty())
+        if (auto it = bound_.find(b.hostKey); it != bound_.end() && it->second.placement)
+            r.translate(-placed(it->second).topLeft());
+    b.widget->setGeometry(r);
+}
+
+void FormBinder::relayout()
+{
+    for (auto& [key, b] : bound_)
+        position(b);
 }
 
 void FormBinder::placeSpill(Bound& b)
@@ -354,6 +412,8 @@ void FormBinder::connectWidget(Bound& b)
         connect(lamp, &Lamp::clicked, this, [this, key] { postClick(key); });
     } else if (auto* view = qobject_cast<CanvasView*>(w)) {
         connect(view, &CanvasView::clicked, this, [this, key] { postClick(key); });
+    } else if (auto* plot = qobject_cast<PlotView*>(w)) {
+        connect(plot, &PlotView::clicked, this, [this, key] { postClick(key); });
     }
 }
 
@@ -443,7 +503,15 @@ void FormBinder::apply(Bound& b, ui::Property property)
             w->setFocusPolicy(c.tabStop() ? Qt::StrongFocus : Qt::ClickFocus);
         break;
     case Property::Focus:
-        applyFocus(b);
+        // While the program is handling an action it may move the focus on
+        // and on (the end field, left, sends it to OK, and the click goes on
+        // to Cancel). Only where it ends up is shown, once the action is
+        // done: a button the user holds the mouse on must not lose the
+        // focus in between, or Qt forgets the press and the click with it.
+        if (queue_.modelActive())
+            focusPending_ = true;
+        else
+            applyFocus(b);
         break;
     case Property::Visible:
     case Property::Enabled:
@@ -620,6 +688,33 @@ void FormBinder::postClick(const std::string& key)
     post([this, key] { input_.click(writtenName(key)); });
 }
 
+void FormBinder::activate(const std::string& key)
+{
+    post([this, key] {
+        const std::string name = writtenName(key);
+        if (!input_.refusal(name).empty())
+            return;
+        const ui::Control* c = controls_.findByKey(key);
+        const bool focusable = c && (c->kind() == ControlKind::Button || c->kind() == ControlKind::Option
+                                     || c->kind() == ControlKind::CheckBox);
+        if (focusable && controls_.focused() != key && !input_.focus(name).empty())
+            return;
+        input_.click(name);
+    });
+}
+
+void FormBinder::chooseDisplayType(const std::string& entry)
+{
+    post([this, entry] {
+        if (!input_.refusal("DisplayButton").empty())
+            return;
+        if (controls_.focused() != "DisplayButton" && !input_.focus("DisplayButton").empty())
+            return;
+        if (input_.click("DisplayButton").empty())
+            input_.choose("displaycombo", entry);
+    });
+}
+
 void FormBinder::postChoose(const std::string& key, int row)
 {
     post([this, key, row] {
@@ -719,12 +814,17 @@ bool FormBinder::keyPressed(const std::string& key, QWidget* widget, QKeyEvent* 
         ActionQueue::Busy busy(queue_);
         refused = input_.key(writtenName(key), keys);
     }
+    applyPendingFocus();
     // A key the program would not take is not Qt's either.
     return refused.empty() || takesText;
 }
 
 bool FormBinder::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == form_ && event->type() == QEvent::Resize) {
+        relayout();
+        return false;
+    }
     const auto it = keyOf_.find(watched);
     if (it == keyOf_.end())
         return false;

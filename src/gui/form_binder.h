@@ -32,17 +32,21 @@ namespace orbilan::gui {
 
 class ActionQueue;
 class CanvasView;
+class PlotView;
 
 class FormBinder : public QObject, public ui::ControlObserver {
     Q_OBJECT
 public:
     using CanvasLookup = std::function<const display::Canvas*(const std::string& name)>;
+    // Makes the widget of a picture control itself (the plot view); nullptr
+    // leaves it to the canvas lookup.
+    using PictureFactory = std::function<QWidget*(const std::string& name, QWidget* host)>;
 
     // `model` runs every action (its deliver() stops a program end there);
     // `controls` is the window's control set (the main window's or the
     // manual window's); the widgets are made inside `form`.
     FormBinder(app::MainWindow& model, ui::ControlSet& controls, const FormLayout& layout, ActionQueue& queue,
-               QWidget* form, CanvasLookup canvases);
+               QWidget* form, CanvasLookup canvases, PictureFactory pictures = {});
     ~FormBinder() override;
 
     // Makes the widgets of controls that have none yet. Called once at the
@@ -57,6 +61,13 @@ public:
     std::vector<std::string> unplaced() const;
     // A user's click on a control, queued like any other.
     void click(const std::string& key) { postClick(key); }
+    // A click as the mouse makes it, for menus and shortcuts: the focus
+    // moves to the control first (when it takes the focus), and a control
+    // that refuses to be left keeps it and the click does not happen.
+    void activate(const std::string& key);
+    // The display type chosen as the user chooses it: the Display button,
+    // then the entry in its list.
+    void chooseDisplayType(const std::string& entry);
 
 
     // The window control's caption and visibility.
@@ -92,6 +103,10 @@ private:
     bool effectiveVisible(const Bound& b) const;
     bool effectiveEnabled(const Bound& b) const;
     void placeSpill(Bound& b);
+    // Where a control lies in the form at its present size, and in its host.
+    QRect placed(const Bound& b) const;
+    void position(Bound& b);
+    void relayout();
 
     // User actions, queued in order and delivered through UserInput.
     std::string writtenName(const std::string& key) const;
@@ -110,15 +125,19 @@ private:
     QPointer<QWidget> form_;
     QPointer<QWidget> spill_;
     CanvasLookup canvases_;
+    PictureFactory pictures_;
     std::map<std::string, Bound> bound_;
     std::map<const QObject*, std::string> keyOf_;
     std::vector<CanvasView*> views_;
+    std::vector<PlotView*> plots_;
     std::size_t boundCount_ = 0;
     int spilled_ = 0;
 
     app::UserInput input_;
     std::string echoKey_;          // the field whose typed text or cursor is being stored
     bool mirroringFocus_ = false;  // the binding itself moves the focus
+    bool focusPending_ = false;    // the program moved the focus during an action
+    void applyPendingFocus();
 };
 
 // "SweepButton(2)" as a Qt object name: "SweepButton_2".

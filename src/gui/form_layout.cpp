@@ -1,5 +1,8 @@
 #include "gui/form_layout.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "ui/control.h"
 
 namespace orbilan::gui {
@@ -32,187 +35,230 @@ Placement list(int x, int y, int w, int h, int openHeight)
     return p;
 }
 
-// The main window, 1200 x 650: the mode, calibration and display-type column
-// on the left; the plot with its scale buttons and frequency captions in the
-// middle, the calibration information under it; the sweep control, screen
-// buttons, trace store and markers on the right, where the sweep panel and
-// the group-delay aperture window take their place while they are open.
+// Moves a group of placements to the same anchors.
+void anchor(std::map<std::string, Placement>& t, std::initializer_list<std::string> keys, unsigned anchors)
+{
+    for (const std::string& key : keys)
+        t.at(key).anchors = anchors;
+}
+
+// The main window at its smallest, 900 x 430, which a 1366 x 768 screen
+// holds with menus and title bar even at a scale of 1.5: the mode,
+// calibration and display-type column on the left; the plot with its scale
+// buttons and frequency captions in the middle, taking all the room the
+// window gains; the sweep control, screen buttons, trace store and markers
+// in the right column, where the sweep panel and the group-delay aperture
+// window take their place while they are open.
 std::map<std::string, Placement> mainTable()
 {
     std::map<std::string, Placement> t;
     using A = Align;
     using L = Look;
+    constexpr unsigned Right = AnchorRight | AnchorTop;
+    constexpr unsigned Stretch = AnchorAll;
 
-    // ---- left column
-    t["OrbilanButton"] = at(8, 8, 84, 28);
-    t["End_Button"] = at(96, 8, 84, 28);
-    t["ModeFrame"] = at(8, 42, 172, 106);
+    // ---- left column (anchored top left, as every placement starts)
+    t["OrbilanButton"] = at(4, 4, 73, 26);
+    t["End_Button"] = at(81, 4, 73, 26);
+    t["ModeFrame"] = at(4, 34, 150, 98);
     for (int i = 0; i < 3; ++i) {
-        t[ui::controlKey("ModeButton", i)] = at(18, 64 + i * 28, 120, 22);
-        t[ui::controlKey("ModeCalLED", i)] = at(150, 67 + i * 28, 16, 16, A::Left, L::RoundLamp);
+        t[ui::controlKey("ModeButton", i)] = at(12, 54 + i * 24, 112, 22);
+        t[ui::controlKey("ModeCalLED", i)] = at(130, 57 + i * 24, 16, 16, A::Left, L::RoundLamp);
     }
-    t["SetupFrame"] = at(8, 154, 172, 186);
-    t["CalLabel"] = at(18, 176, 152, 24, A::Centre, L::Heading);
-    t["SetSweepButton"] = at(18, 206, 152, 28);
-    t["CalibrateButton"] = at(18, 238, 152, 28);
-    t["CalLoadButton"] = at(18, 270, 74, 28);
-    t["SaveCalButton"] = at(96, 270, 74, 28);
-    t["CalInfoButton"] = at(18, 302, 152, 28);
-    t["Frame2"] = at(8, 346, 172, 106);
-    t["DisplayLabel"] = at(18, 368, 152, 24, A::Centre, L::Heading);
-    t["DisplayButton"] = at(18, 398, 152, 28);
-    t["displaycombo"] = list(18, 398, 152, 28, 170);
-    t["GDwindowButton"] = at(8, 460, 172, 28);
+    t["SetupFrame"] = at(4, 136, 150, 170);
+    t["CalLabel"] = at(12, 156, 134, 22, A::Centre, L::Heading);
+    t["SetSweepButton"] = at(12, 182, 134, 26);
+    t["CalibrateButton"] = at(12, 212, 134, 26);
+    t["CalLoadButton"] = at(12, 242, 65, 26);
+    t["SaveCalButton"] = at(81, 242, 65, 26);
+    t["CalInfoButton"] = at(12, 272, 134, 26);
+    t["Frame2"] = at(4, 310, 150, 80);
+    t["DisplayLabel"] = at(12, 330, 134, 20, A::Centre, L::Heading);
+    t["DisplayButton"] = at(12, 354, 134, 26);
+    // The display types open upwards, over the buttons above them.
+    t["displaycombo"] = at(12, 226, 134, 154);
+    t["GDwindowButton"] = at(4, 394, 150, 26);
 
-    // ---- plot, scales and frequency axis
-    t["DisplayFrame"] = at(188, 8, 560, 462);
-    t["TitleLabel"] = at(268, 12, 400, 22, A::Centre, L::Heading);
-    t["Ycolour(1)"] = at(198, 16, 12, 12, A::Left, L::Swatch);
-    t["Y1Label"] = at(214, 12, 50, 20, A::Left, L::Heading);
-    t["Ycolour(2)"] = at(678, 16, 12, 12, A::Left, L::Swatch);
-    t["Y2Label"] = at(694, 12, 50, 20, A::Left, L::Heading);
+    // ---- plot, scales and frequency axis: the middle, growing both ways
+    t["DisplayFrame"] = at(158, 4, 410, 422);
+    t["DisplayFrame"].anchors = Stretch;
+    t["Ycolour(1)"] = at(166, 10, 12, 12, A::Left, L::Swatch);
+    t["Y1Label"] = at(182, 6, 60, 18, A::Left, L::Heading);
+    t["TitleLabel"] = at(246, 6, 238, 18, A::Centre, L::Heading);
+    t["TitleLabel"].anchors = AnchorLeft | AnchorRight | AnchorTop;
+    t["Ycolour(2)"] = at(488, 10, 12, 12, A::Left, L::Swatch);
+    t["Y2Label"] = at(504, 6, 58, 18, A::Right, L::Heading);
+    anchor(t, {"Ycolour(2)", "Y2Label"}, Right);
+    t["Screen1"] = at(160, 26, 406, 312);
+    t["Screen1"].anchors = Stretch;
+    // The scale buttons lie over the plot view's side margins, at the top,
+    // the middle and the bottom line of the grid.
     for (int axis = 1; axis <= 2; ++axis) {
-        const int x = axis == 1 ? 196 : 676;
+        const int x = axis == 1 ? 164 : 506;
+        const unsigned side = axis == 1 ? AnchorLeft : AnchorRight;
         const std::string y = "Y" + std::to_string(axis);
-        t[y + "Hi"] = at(x, 40, 64, 26);
-        t[y + "HiCombo"] = list(x, 40, 64, 26, 170);
-        t[y + "Scale"] = at(x, 184, 64, 26);
-        t[y + "ScaleCombo"] = list(x, 184, 64, 26, 150);
-        t[y + "div"] = at(x - 8, 212, 80, 18, A::Centre, L::Small);
-        t[y + "Lo"] = at(x, 334, 64, 26);
-        t[y + "LoCombo"] = list(x, 334, 64, 26, 120);
+        t[y + "Hi"] = at(x, 44, 56, 24);
+        t[y + "HiCombo"] = at(x, 44, 56, 24);
+        t[y + "Scale"] = at(x, 175, 56, 24);
+        t[y + "ScaleCombo"] = at(x, 175, 56, 24);
+        t[y + "div"] = at(x - 2, 201, 60, 16, A::Centre, L::Small);
+        t[y + "Lo"] = at(x, 306, 56, 24);
+        t[y + "LoCombo"] = at(x, 306, 56, 24);
+        anchor(t, {y + "Hi", y + "HiCombo"}, side | AnchorTop);
+        anchor(t, {y + "Scale", y + "ScaleCombo", y + "div"}, side);
+        anchor(t, {y + "Lo", y + "LoCombo"}, side | AnchorBottom);
     }
-    t["Screen1"] = at(268, 40, 400, 320);
-    t["SweepLine"] = at(268, 362, 400, 3);
-    t["FreqLeft"] = at(268, 368, 130, 18, A::Left);
-    t["FreqMid"] = at(398, 368, 140, 18, A::Centre);
-    t["FreqRight"] = at(538, 368, 130, 18, A::Right);
-    t["FreqUnits"] = at(368, 386, 200, 18, A::Centre);
-    t["TellSteps"] = at(268, 404, 400, 18, A::Centre);
-    t["plotframe"] = at(268, 424, 264, 42);
+    t["SweepLine"] = at(266, 340, 194, 3);
+    t["FreqLeft"] = at(266, 345, 70, 16, A::Left);
+    t["FreqMid"] = at(333, 345, 60, 16, A::Centre);
+    t["FreqRight"] = at(390, 345, 70, 16, A::Right);
+    t["FreqUnits"] = at(266, 361, 194, 16, A::Centre);
+    t["TellSteps"] = at(166, 377, 394, 16, A::Centre);
+    t["plotframe"] = at(162, 395, 230, 28);
     for (int i = 0; i < 3; ++i)
-        t[ui::controlKey("PlotOption", i)] = at(278 + i * 84, 442, 80, 20);
-    t["FixX0"] = at(548, 440, 120, 22);
-    t["Temp1"] = at(196, 440, 30, 22);
-    t["Temp2"] = at(230, 440, 30, 22);
+        t[ui::controlKey("PlotOption", i)] = at(168 + i * 74, 400, 72, 20);
+    t["Temp1"] = at(396, 398, 30, 22);
+    t["Temp2"] = at(430, 398, 30, 22);
+    t["FixX0"] = at(470, 398, 92, 22);
+    anchor(t, {"SweepLine", "FreqUnits", "TellSteps"}, AnchorLeft | AnchorRight | AnchorBottom);
+    anchor(t, {"FreqLeft", "plotframe", "PlotOption(0)", "PlotOption(1)", "PlotOption(2)"}, AnchorLeft | AnchorBottom);
+    anchor(t, {"FreqMid", "Temp1", "Temp2"}, AnchorBottom);
+    anchor(t, {"FreqRight", "FixX0"}, AnchorRight | AnchorBottom);
 
     // ---- single-frequency panel, over the plot
-    t["SingleDisplayFrame"] = overlay(188, 8, 560, 462, L::Display);
-    t["SingleY1Units"] = at(674, 44, 66, 20, A::Left, L::Display);
-    t["SingleY1Lo"] = at(196, 70, 66, 20, A::Right, L::Display);
-    t["BargraphY1"] = at(268, 60, 400, 40);
-    t["SingleY1Hi"] = at(674, 70, 66, 20, A::Left, L::Display);
-    t["SingleAlabel"] = at(268, 104, 400, 50, A::Centre, L::DisplayLarge);
-    t["SingleY2Units"] = at(674, 174, 66, 20, A::Left, L::Display);
-    t["SingleY2Lo"] = at(196, 200, 66, 20, A::Right, L::Display);
-    t["BarGraphY2"] = at(268, 190, 400, 40);
-    t["SingleY2Hi"] = at(674, 200, 66, 20, A::Left, L::Display);
-    t["SingleBlabel"] = at(268, 234, 400, 50, A::Centre, L::DisplayLarge);
-    t["SingleFrequencyLabel"] = at(228, 320, 480, 50, A::Centre, L::DisplayLarge);
+    t["SingleDisplayFrame"] = overlay(158, 4, 410, 422, L::Display);
+    t["SingleDisplayFrame"].anchors = Stretch;
+    t["SingleY1Units"] = at(500, 30, 62, 20, A::Left, L::Display);
+    t["SingleY1Lo"] = at(164, 56, 62, 20, A::Right, L::Display);
+    t["BargraphY1"] = at(230, 50, 264, 40);
+    t["SingleY1Hi"] = at(500, 56, 62, 20, A::Left, L::Display);
+    t["SingleAlabel"] = at(166, 96, 394, 50, A::Centre, L::DisplayLarge);
+    t["SingleY2Units"] = at(500, 160, 62, 20, A::Left, L::Display);
+    t["SingleY2Lo"] = at(164, 186, 62, 20, A::Right, L::Display);
+    t["BarGraphY2"] = at(230, 180, 264, 40);
+    t["SingleY2Hi"] = at(500, 186, 62, 20, A::Left, L::Display);
+    t["SingleBlabel"] = at(166, 226, 394, 50, A::Centre, L::DisplayLarge);
+    t["SingleFrequencyLabel"] = at(166, 330, 394, 50, A::Centre, L::DisplayLarge);
+    anchor(t, {"SingleY1Units", "SingleY1Hi", "SingleY2Units", "SingleY2Hi"}, Right);
+    anchor(t, {"BargraphY1", "SingleAlabel", "BarGraphY2", "SingleBlabel"}, AnchorLeft | AnchorRight | AnchorTop);
+    anchor(t, {"SingleFrequencyLabel"}, AnchorLeft | AnchorRight | AnchorBottom);
 
-    // ---- calibration information, under the plot
-    t["CalInfo"] = overlay(188, 476, 560, 166);
-    t["CalInfoHeading(0)"] = at(312, 494, 110, 18, A::Left, L::Heading);
-    t["CalInfoHeading(1)"] = at(426, 494, 110, 18, A::Left, L::Heading);
+    // ---- calibration information, over the lower part of the plot
+    t["CalInfo"] = overlay(162, 196, 402, 226);
+    t["CalInfoHeading(0)"] = at(272, 216, 96, 16, A::Left, L::Heading);
+    t["CalInfoHeading(1)"] = at(372, 216, 96, 16, A::Left, L::Heading);
     const char* calColumn[] = {"CalStartC", "CalEndC", "CalStepsC", "ADCWC", "AvgC"};
     const char* setupColumn[] = {"SetupStart", "SetupEnd", "SetupSteps", "SetupWait", "SetupAvg"};
+    std::vector<std::string> calInfo = {"CalInfo", "CalInfoHeading(0)", "CalInfoHeading(1)"};
     for (int row = 0; row < 5; ++row) {
-        t[ui::controlKey("CalInfoRow", row)] = at(198, 514 + row * 20, 110, 18);
-        t[calColumn[row]] = at(312, 514 + row * 20, 110, 18);
-        t[setupColumn[row]] = at(426, 514 + row * 20, 110, 18);
+        const std::string title = ui::controlKey("CalInfoRow", row);
+        t[title] = at(170, 234 + row * 18, 100, 16);
+        t[calColumn[row]] = at(272, 234 + row * 18, 96, 16);
+        t[setupColumn[row]] = at(372, 234 + row * 18, 96, 16);
+        calInfo.insert(calInfo.end(), {title, calColumn[row], setupColumn[row]});
     }
-    t["GDstepLabel"] = at(198, 616, 224, 18);
-    t["GDstep"] = at(426, 612, 110, 24);
-    t["CalFileTitle"] = at(548, 494, 60, 18);
-    t["FileLabel"] = at(610, 494, 130, 18);
+    t["GDstepLabel"] = at(170, 326, 200, 16);
+    t["GDstep"] = at(372, 322, 96, 24);
+    t["CalFileTitle"] = at(170, 352, 100, 16);
+    t["FileLabel"] = at(272, 352, 196, 16);
     const char* sideTitles[] = {"SweepTimeTitle", "ADCModeTitle", "CDSTitle"};
     const char* sideValues[] = {"Calinfosweeptime", "ADCMOdeLabel", "CDS_State"};
     for (int row = 0; row < 3; ++row) {
-        t[sideTitles[row]] = at(548, 514 + row * 20, 88, 18);
-        t[sideValues[row]] = at(640, 514 + row * 20, 100, 18);
+        t[sideTitles[row]] = at(170, 370 + row * 16, 100, 16);
+        t[sideValues[row]] = at(272, 370 + row * 16, 120, 16);
+        calInfo.insert(calInfo.end(), {sideTitles[row], sideValues[row]});
     }
-    t["CalInfoCloseButton"] = at(660, 606, 80, 28);
+    t["CalInfoCloseButton"] = at(474, 384, 84, 28);
+    calInfo.insert(calInfo.end(), {"GDstepLabel", "GDstep", "CalFileTitle", "FileLabel", "CalInfoCloseButton"});
+    for (const std::string& key : calInfo)
+        t.at(key).anchors = AnchorBottom; // centred across, at the bottom
 
-    // ---- sweep control, screen buttons, trace store, markers
-    t["SweepFrame"] = at(756, 8, 436, 462);
-    t["SweepButtons"] = at(766, 28, 196, 106);
+    // ---- right column: sweep control, screen buttons, trace store, markers
+    std::vector<std::string> right;
+    auto r = [&](const std::string& key, Placement p) {
+        p.anchors = Right;
+        t[key] = p;
+        right.push_back(key);
+    };
+    r("SweepFrame", at(572, 4, 324, 422));
+    r("SweepButtons", at(580, 20, 308, 90));
     const char* sweepGlyphs[] = {"\u25AE\u25B6", "\u25B6", "\u25A0", "\u25B6\u25AE"};
     for (int i = 0; i < 4; ++i) {
-        t[ui::controlKey("SweepButton", i)] = glyph(776 + i * 46, 50, 40, 32, sweepGlyphs[i]);
-        t[ui::controlKey("SweepLED", i)] = at(790 + i * 46, 88, 12, 12, A::Left, L::RoundLamp);
+        r(ui::controlKey("SweepButton", i), glyph(590 + i * 52, 38, 46, 28, sweepGlyphs[i]));
+        r(ui::controlKey("SweepLED", i), at(607 + i * 52, 70, 12, 12, A::Left, L::RoundLamp));
     }
-    t["SweepStatus"] = at(776, 106, 180, 20);
-    t["ScaleControl"] = at(972, 34, 104, 28);
-    t["SendToClipboard"] = at(1080, 34, 104, 28);
-    t["PrintMe"] = at(972, 66, 104, 28);
-    t["ClearButton"] = at(1080, 66, 104, 28);
-    t["SaveDataButton"] = at(972, 98, 104, 28);
-    t["MarkerOn"] = at(1080, 98, 104, 28);
-    t["TraceFrame"] = at(766, 140, 416, 58);
-    t["TraceSave"] = at(776, 162, 76, 28);
-    t["DisplayMemory"] = at(858, 162, 76, 28);
-    t["TraceStatusLED"] = at(946, 169, 14, 14, A::Left, L::RoundLamp);
-    t["TraceStatusLabel"] = at(966, 166, 140, 20);
-    t["Markers"] = at(766, 204, 416, 256);
+    r("SweepStatus", at(590, 86, 290, 18));
+    r("ScaleControl", at(580, 114, 100, 26));
+    r("SendToClipboard", at(684, 114, 100, 26));
+    r("PrintMe", at(788, 114, 100, 26));
+    r("ClearButton", at(580, 144, 100, 26));
+    r("SaveDataButton", at(684, 144, 100, 26));
+    r("MarkerOn", at(788, 144, 100, 26));
+    r("TraceFrame", at(580, 176, 308, 50));
+    r("TraceSave", at(588, 194, 70, 26));
+    r("DisplayMemory", at(662, 194, 70, 26));
+    r("TraceStatusLED", at(740, 200, 14, 14, A::Left, L::RoundLamp));
+    r("TraceStatusLabel", at(760, 197, 120, 20));
+    r("Markers", at(580, 230, 308, 190));
+    r("MarkerStepLabel", at(588, 248, 150, 16, A::Centre));
+    r("MarkerFindLabel", at(744, 248, 66, 16, A::Centre));
     // Left ten, left one, right one, right ten: in the order the arrows point.
-    t["Marker(1)"] = glyph(776, 248, 38, 28, "\u25C0\u25C0");
-    t["Marker(0)"] = glyph(818, 248, 38, 28, "\u25C0");
-    t["Marker(2)"] = glyph(860, 248, 38, 28, "\u25B6");
-    t["Marker(3)"] = glyph(902, 248, 38, 28, "\u25B6\u25B6");
-    t["Marker(4)"] = glyph(956, 248, 38, 28, "\u25B2");
-    t["Marker(5)"] = glyph(998, 248, 38, 28, "\u25BC");
-    t["MkrCF"] = at(1050, 248, 122, 28);
-    t["MarkerStepLabel"] = at(776, 226, 164, 18, A::Centre);
-    t["MarkerFindLabel"] = at(956, 226, 80, 18, A::Centre);
-    t["MarkerDeltaLabel"] = at(1052, 290, 122, 18, A::Centre, L::Heading);
-    t["Option2(0)"] = at(800, 288, 110, 22);
-    t["Option2(1)"] = at(926, 288, 110, 22);
+    r("Marker(1)", glyph(588, 266, 36, 26, "\u25C0\u25C0"));
+    r("Marker(0)", glyph(626, 266, 36, 26, "\u25C0"));
+    r("Marker(2)", glyph(664, 266, 36, 26, "\u25B6"));
+    r("Marker(3)", glyph(702, 266, 36, 26, "\u25B6\u25B6"));
+    r("Marker(4)", glyph(744, 266, 32, 26, "\u25B2"));
+    r("Marker(5)", glyph(778, 266, 32, 26, "\u25BC"));
+    r("MkrCF", at(814, 266, 68, 26));
+    r("Option2(0)", at(586, 298, 97, 20));
+    r("Option2(1)", at(685, 298, 97, 20));
+    r("MarkerDeltaLabel", at(784, 298, 97, 20, A::Centre, L::Heading));
     const char* rows[3][3] = {{"MarkerFreq", "MarkerF2", "MarkerF3"},
                               {"MarkerY1", "markery3", "MarkerY5"},
                               {"MarkerY2", "markery4", "MarkerY6"}};
-    for (int r = 0; r < 3; ++r)
+    for (int row = 0; row < 3; ++row)
         for (int col = 0; col < 3; ++col)
-            t[rows[r][col]] = at(800 + col * 126, 314 + r * 24, 122, 20);
-    t["Markerlabel"] = at(776, 392, 396, 20);
+            r(rows[row][col], at(586 + col * 99, 320 + row * 22, 97, 20));
+    r("Markerlabel", at(586, 388, 296, 20));
 
-    // ---- sweep settings panel, over the sweep control
-    t["SetupSweep"] = overlay(756, 8, 436, 462);
+    // ---- sweep settings panel, over the right column
+    r("SetupSweep", overlay(572, 4, 324, 422));
     const char* kinds[] = {"Start_End", "Centre_Span", "Max_Sweep", "SingleFreqSweep"};
     for (int i = 0; i < 4; ++i)
-        t[kinds[i]] = at(770, 36 + i * 26, 130, 22);
-    t["ManualOption"] = at(770, 146, 130, 22);
-    t["Flabel1"] = at(910, 32, 140, 18);
-    t["F1text"] = at(910, 52, 140, 26);
-    t["F1units"] = at(1056, 56, 40, 20);
-    t["FreqPanel2"] = at(906, 84, 190, 62);
-    t["Flabel2"] = at(910, 88, 140, 18);
-    t["F2text"] = at(910, 108, 140, 26);
-    t["F2units"] = at(1056, 112, 40, 20);
-    t["FreqUnitsLock"] = at(1104, 82, 24, 24, A::Centre, L::Padlock);
-    t["FreqUnitsLabel"] = at(1132, 86, 50, 18);
-    t["StepsButton"] = at(910, 166, 84, 40);
-    t["NumberOfSteps"] = list(910, 166, 84, 26, 170);
-    t["WaitButton"] = at(1000, 166, 84, 40);
-    t["ADCwaits"] = list(1000, 166, 84, 26, 200);
-    t["AvgButton"] = at(1090, 166, 84, 40);
-    t["ADCaverages"] = list(1090, 166, 84, 26, 150);
-    t["ADCModebutton"] = at(910, 214, 84, 40);
-    t["ADCModeList"] = list(910, 214, 130, 26, 220);
-    t["CDS_check"] = at(1000, 224, 84, 22);
-    t["SwpLabel4"] = at(910, 268, 180, 20);
-    t["TimeEstimate"] = at(1094, 268, 80, 20);
-    t["ButtonSweepOK"] = at(910, 300, 84, 30);
-    t["FreqCancel"] = at(1000, 300, 84, 30);
+        r(kinds[i], at(582, 26 + i * 24, 120, 22));
+    r("ManualOption", at(582, 130, 120, 22));
+    r("Flabel1", at(708, 22, 120, 16));
+    r("F1text", at(708, 40, 120, 26));
+    r("F1units", at(832, 43, 40, 20));
+    r("FreqPanel2", at(704, 68, 186, 52));
+    r("Flabel2", at(708, 70, 120, 16));
+    r("F2text", at(708, 88, 120, 26));
+    r("F2units", at(832, 91, 40, 20));
+    r("FreqUnitsLock", at(708, 122, 22, 22, A::Centre, L::Padlock));
+    r("FreqUnitsLabel", at(734, 124, 50, 18));
+    r("StepsButton", at(582, 160, 96, 40));
+    r("NumberOfSteps", list(582, 160, 96, 26, 150));
+    r("WaitButton", at(682, 160, 96, 40));
+    r("ADCwaits", list(682, 160, 96, 26, 170));
+    r("AvgButton", at(782, 160, 96, 40));
+    r("ADCaverages", list(782, 160, 96, 26, 150));
+    r("ADCModebutton", at(582, 206, 96, 40));
+    r("ADCModeList", list(582, 206, 140, 26, 200));
+    r("CDS_check", at(694, 216, 80, 22));
+    r("SwpLabel4", at(582, 256, 160, 20));
+    r("TimeEstimate", at(746, 256, 80, 20));
+    r("ButtonSweepOK", at(582, 286, 96, 30));
+    r("FreqCancel", at(682, 286, 96, 30));
 
-    // ---- group-delay aperture window, over the sweep control
-    t["GDwindowFrame"] = overlay(766, 8, 300, 160);
-    t["GDAselect(0)"] = at(776, 38, 22, 22);
-    t["GDAHzBox"] = at(800, 36, 100, 26);
-    t["GDAHzLabel"] = at(906, 40, 30, 18);
-    t["GDAselect(1)"] = at(776, 68, 160, 22);
-    t["GDAselect(2)"] = at(776, 94, 160, 22);
-    t["GDwindowOKbutton"] = at(776, 126, 80, 28);
-    t["GDwindowCancelbutton"] = at(862, 126, 80, 28);
+    // ---- group-delay aperture window, over the right column
+    r("GDwindowFrame", overlay(580, 4, 300, 160));
+    r("GDAselect(0)", at(590, 34, 22, 22));
+    r("GDAHzBox", at(614, 32, 100, 26));
+    r("GDAHzLabel", at(720, 36, 30, 18));
+    r("GDAselect(1)", at(590, 64, 160, 22));
+    r("GDAselect(2)", at(590, 90, 160, 22));
+    r("GDwindowOKbutton", at(590, 122, 80, 28));
+    r("GDwindowCancelbutton", at(676, 122, 80, 28));
     return t;
 }
 
@@ -231,6 +277,29 @@ std::map<std::string, Placement> manualTable()
 
 } // namespace
 
+QRect Placement::placedIn(const QSize& design, const QSize& size) const
+{
+    const int dx = std::max(0, size.width() - design.width());
+    const int dy = std::max(0, size.height() - design.height());
+    auto along = [](int from, int to, int grow, bool low, bool high, int& outFrom, int& outTo) {
+        outFrom = from;
+        outTo = to;
+        if (low && high) {
+            outTo += grow;
+        } else if (high) {
+            outFrom += grow;
+            outTo += grow;
+        } else if (!low) {
+            outFrom += grow / 2;
+            outTo += grow / 2;
+        }
+    };
+    int left = 0, right = 0, top = 0, bottom = 0;
+    along(rect.left(), rect.left() + rect.width(), dx, anchors & AnchorLeft, anchors & AnchorRight, left, right);
+    along(rect.top(), rect.top() + rect.height(), dy, anchors & AnchorTop, anchors & AnchorBottom, top, bottom);
+    return {left, top, right - left, bottom - top};
+}
+
 const Placement* FormLayout::find(const std::string& name, int index) const
 {
     auto it = table_.find(ui::controlKey(name, index));
@@ -241,7 +310,7 @@ const Placement* FormLayout::find(const std::string& name, int index) const
 
 const FormLayout& mainWindowLayout()
 {
-    static const FormLayout layout(QSize(1200, 650), mainTable());
+    static const FormLayout layout(QSize(900, 430), mainTable());
     return layout;
 }
 

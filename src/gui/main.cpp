@@ -47,6 +47,7 @@ int main(int argc, char** argv)
     }
 
     QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Orbilan"));
     QApplication::setApplicationName(QStringLiteral("Orbilan"));
     QApplication::setApplicationVersion(QStringLiteral(ORBILAN_VERSION_TEXT));
     QGuiApplication::setDesktopFileName(QStringLiteral("orbilan"));

@@ -21,7 +21,8 @@ QImage toQImage(const ui::Image& image)
     return out;
 }
 
-void renderPrintPage(QPainter& painter, const ui::PrintPage& page, double dotsPerCmX, double dotsPerCmY)
+void renderPrintPage(QPainter& painter, const ui::PrintPage& page, double dotsPerCmX, double dotsPerCmY,
+                     const PlotPainter& plot)
 {
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -52,7 +53,10 @@ void renderPrintPage(QPainter& painter, const ui::PrintPage& page, double dotsPe
             break;
         }
         case ui::PrintItem::Kind::Image:
-            painter.drawImage(box, toQImage(item.image));
+            if (item.plotArea && plot)
+                plot(painter, box);
+            else
+                painter.drawImage(box, toQImage(item.image));
             break;
         case ui::PrintItem::Kind::Rectangle: {
             QPen pen(colour);
@@ -67,12 +71,12 @@ void renderPrintPage(QPainter& painter, const ui::PrintPage& page, double dotsPe
     painter.restore();
 }
 
-bool printPageOn(QPrinter& printer, const ui::PrintPage& page)
+bool printPageOn(QPrinter& printer, const ui::PrintPage& page, const PlotPainter& plot)
 {
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
-    renderPrintPage(painter, page, printer.logicalDpiX() / 2.54, printer.logicalDpiY() / 2.54);
+    renderPrintPage(painter, page, printer.logicalDpiX() / 2.54, printer.logicalDpiY() / 2.54, plot);
     return painter.end();
 }
 

@@ -9,9 +9,14 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QApplication>
 #include <QInputDialog>
 #include <QLocale>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
+#include <QSpacerItem>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -44,6 +49,11 @@ QMessageBox::Icon qtIcon(ui::MsgIcon icon)
 
 } // namespace
 
+bool TitleSaysMore(const std::string& title)
+{
+    return !title.empty() && title != "Orbilan";
+}
+
 QtPlatform::QtPlatform() : lastFolder_(QDir::currentPath()) { sinceRepaint_.start(); }
 
 ui::MsgResult QtPlatform::detailedMessageBox(const std::string& text, const std::string& detail,
@@ -66,10 +76,32 @@ ui::MsgResult QtPlatform::messageBox(const std::string& text, ui::MsgButtons but
     box.setWindowTitle(qs(title));
     // Texts come from files and from the user as well: never read them as markup.
     box.setTextFormat(Qt::PlainText);
-    box.setText(shownText(text));
+    // Many of the program's messages give their reason in the title ("Start
+    // frequency above maximum 60 MHz" over "Please try again"): a title of
+    // its own is said again in the box, above the text.
+    if (TitleSaysMore(title)) {
+        box.setText(shownText(title));
+        box.setInformativeText(shownText(text));
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+            QFont bold = label->font();
+            bold.setBold(true);
+            label->setFont(bold);
+        }
+    } else {
+        box.setText(shownText(text));
+    }
     if (!detail.empty())
         box.setDetailedText(shownText(detail));
     box.setIcon(qtIcon(icon));
+    // Wide enough for its title: the title bar must not cut it short.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const QFontMetrics metrics(QApplication::font("QMdiSubWindowTitleBar"));
+        int wanted = metrics.horizontalAdvance(qs(title)) + 160;
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            wanted = std::min(wanted, screen->availableGeometry().width() - 40);
+        grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
     ui::MsgResult closed = ui::MsgResult::Ok;
     switch (buttons) {
     case ui::MsgButtons::Ok:
@@ -118,16 +150,23 @@ std::optional<std::string> QtPlatform::inputBox(const std::string& prompt, const
 
 std::optional<std::string> QtPlatform::fileDialog(const ui::FileDialogRequest& request)
 {
+    const QString kind = fileKind(request.filter);
+    auto remember = [this, &kind](const QString& path) {
+        lastFolder_ = QFileInfo(path).absolutePath();
+        folders_[kind] = lastFolder_;
+        if (onFolderChosen)
+            onFolderChosen(kind, lastFolder_);
+    };
     if (standIn_) {
         auto chosen = standIn_->fileDialog(request);
         if (chosen)
-            lastFolder_ = QFileInfo(qs(*chosen)).absolutePath();
+            remember(qs(*chosen));
         return chosen;
     }
     QueueHold hold(queue_);
     ActionQueue::Yield yield(queue_);
     const QtFileFilters filters = toQtFilters(request.filter);
-    QFileDialog dialog(parent_, qs(request.title), lastFolder_);
+    QFileDialog dialog(parent_, qs(request.title), lastFolder(kind));
     dialog.setObjectName(QStringLiteral("orbilanFileDialog"));
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -146,8 +185,18 @@ std::optional<std::string> QtPlatform::fileDialog(const ui::FileDialogRequest& r
         if (chosen >= 0 && !filters.suffixes[chosen].isEmpty())
             path += QLatin1Char('.') + filters.suffixes[chosen];
     }
-    lastFolder_ = QFileInfo(path).absolutePath();
+    remember(path);
     return ss(QDir::toNativeSeparators(path));
+}
+
+QString QtPlatform::fileKind(const std::string& filter)
+{
+    // "cal files|*.cal|All Files|*.*": the first pattern's extension.
+    const QStringList parts = qs(filter).split(QLatin1Char('|'));
+    const QString pattern = parts.size() > 1 ? parts[1] : QString();
+    const qsizetype dot = pattern.lastIndexOf(QLatin1Char('.'));
+    const QString kind = dot >= 0 ? pattern.mid(dot + 1).toLower() : QString();
+    return kind.isEmpty() || kind == QLatin1String("*") ? QStringLiteral("files") : kind;
 }
 
 void QtPlatform::processEvents()
@@ -204,7 +253,10 @@ void QtPlatform::setClipboardImage(const ui::Image& image)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setImage(toQImage(image));
+    // The window shows the plot drawn afresh at its own size: that is what
+    // the user copies, not the program's raster of it.
+    QImage shown = shownPlot ? shownPlot() : QImage();
+    clipboard->setImage(shown.isNull() ? toQImage(image) : shown);
 }
 
 bool QtPlatform::printPage(const ui::PrintPage& page)
@@ -223,7 +275,7 @@ bool QtPlatform::printPage(const ui::PrintPage& page)
     dialog.setObjectName(QStringLiteral("orbilanPrintDialog"));
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    return printPageOn(printer, page);
+    return printPageOn(printer, page, printPlot);
 }
 
 void QtPlatform::endProgram()

@@ -6,15 +6,21 @@
 #include <functional>
 
 #include <QElapsedTimer>
+#include <QMap>
+#include <QImage>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
+#include "gui/page_renderer.h"
 #include "ui/platform.h"
 
 namespace orbilan::gui {
 
 class ActionQueue;
+
+// A message box title that names more than the program: said again in the box.
+bool TitleSaysMore(const std::string& title);
 
 class QtPlatform : public ui::Platform {
 public:
@@ -32,15 +38,31 @@ public:
     // simulated instrument may be hurried; a real one needs its settling time.
     void setSleepScale(double scale) { sleepScale_ = scale < 0 ? 0 : scale; }
     double sleepScale() const { return sleepScale_; }
-    // Where the next file dialog opens; it follows the user's last choice.
+    // Where the next file dialog opens; it follows the user's last choice,
+    // kept apart per kind of file (calibrations, data ...): the kind is the
+    // first extension of the dialog's filter, "cal" or "csv".
     const QString& lastFolder() const { return lastFolder_; }
-    void setLastFolder(const QString& folder) { lastFolder_ = folder; }
+    // Every kind of dialog opens here next.
+    void setLastFolder(const QString& folder)
+    {
+        lastFolder_ = folder;
+        folders_.clear();
+    }
+    QString lastFolder(const QString& kind) const { return folders_.value(kind, lastFolder_); }
+    void setLastFolder(const QString& kind, const QString& folder) { folders_[kind] = folder; }
+    static QString fileKind(const std::string& filter);
+    // A folder was chosen in a file dialog (the front end remembers it).
+    std::function<void(const QString& kind, const QString& folder)> onFolderChosen;
 
     // Run before pending events are processed (the front end asks the plot
     // views whether their canvas changed).
     std::function<void()> beforeEvents;
     // The program has ended: close the windows and leave the event loop.
     std::function<void()> onEndProgram;
+    // The plot as the window shows it, for Copy in place of the model's
+    // raster; and the plot drawn at the printer's resolution for Print.
+    std::function<QImage()> shownPlot;
+    PlotPainter printPlot;
 
     ui::MsgResult messageBox(const std::string& text, ui::MsgButtons buttons, ui::MsgIcon icon,
                              const std::string& title) override;
@@ -67,6 +89,7 @@ private:
     std::string detail_; // for the messageBox call detailedMessageBox makes
     double sleepScale_ = 1.0;
     QString lastFolder_;
+    QMap<QString, QString> folders_;
     QElapsedTimer sinceRepaint_;
 };
 

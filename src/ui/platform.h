@@ -54,6 +54,9 @@ struct PrintItem {
     Rgb colour = 0x000000;
     double pointSize = 10;
     Image image;                  // already in the colours to print
+    // The image is the plot area: a front end that can draw the plot itself
+    // may draw it here at the printer's resolution instead.
+    bool plotArea = false;
 };
 
 struct PrintPage {

@@ -16,6 +16,7 @@
 #include "app/manual_form.h"
 #include "display/canvas.h"
 #include "gui/canvas_view.h"
+#include "gui/plot_view.h"
 #include "gui/form_binder.h"
 #include "gui/form_layout.h"
 #include "gui/widgets.h"
@@ -208,40 +209,43 @@ TEST_F(DesktopTest, TheLockShowsAPadlockAndTogglesOnClick)
     EXPECT_EQ(lock->toolTip(), "Click to apply future selection of Hz/kHz/MHz units to both frequencies.");
 }
 
-TEST_F(DesktopTest, ThePlotViewShowsTheCanvasPixelForPixel)
+TEST_F(DesktopTest, ThePlotFillsTheWindowAndIsDrawnAtItsSizeAndPixelRatio)
 {
     start();
-    if (!model().controls().contains("Screen1"))
-        GTEST_SKIP() << "the plot area is not in the window model yet";
-    auto* view = qobject_cast<gui::CanvasView*>(widget("Screen1"));
+    auto* view = qobject_cast<gui::PlotView*>(widget("Screen1"));
     ASSERT_NE(view, nullptr);
-    const display::Canvas& canvas = model().plotCanvas();
-    EXPECT_EQ(view->size(), QSize(canvas.width(), canvas.height()));
-    const QImage shown = view->grab().toImage();
-    ASSERT_EQ(shown.size(), QSize(canvas.width(), canvas.height()));
-    for (int y = 0; y < canvas.height(); y += 7)
-        for (int x = 0; x < canvas.width(); x += 5)
-            ASSERT_EQ(shown.pixel(x, y) & 0xFFFFFF, canvas.pixel(x, y)) << x << "," << y;
-}
+    desktop->mainWindow().resize(1600, 1000);
+    settle();
+    EXPECT_GE(view->width(), 1000);
+    EXPECT_GE(view->height(), 600);
+    // The columns of controls stay at the edges; the plot takes the rest.
+    const QRect onForm(view->mapTo(desktop->mainWindow().form(), QPoint(0, 0)), view->size());
+    const QRect sweepFrame(widget("SweepFrame")->mapTo(desktop->mainWindow().form(), QPoint(0, 0)),
+                           widget("SweepFrame")->size());
+    EXPECT_LT(onForm.right(), sweepFrame.left());
+    EXPECT_GT(sweepFrame.right(), desktop->mainWindow().form()->width() - 12);
 
-TEST_F(DesktopTest, OnAHighDpiScreenEachCanvasPixelBecomesABlock)
-{
-    start();
-    auto* view = qobject_cast<gui::CanvasView*>(widget("Screen1"));
-    ASSERT_NE(view, nullptr);
-    // A trace to look at: the graticule in a colour of its own.
+    // Drawn anew for every size and pixel ratio, not the raster scaled.
     model().settings.GraticuleColour = 0x00FF00;
     model().deliver([&] { model().ClearPlot(); });
-    const display::Canvas& canvas = model().plotCanvas();
-    QImage doubled(view->size() * 2, QImage::Format_RGB32);
-    doubled.setDevicePixelRatio(2);
-    view->render(&doubled);
-    for (int y = 0; y < canvas.height(); y += 3)
-        for (int x = 0; x < canvas.width(); x += 3)
-            for (int dy = 0; dy < 2; ++dy)
-                for (int dx = 0; dx < 2; ++dx)
-                    ASSERT_EQ(doubled.pixel(2 * x + dx, 2 * y + dy) & 0xFFFFFF, canvas.pixel(x, y))
-                        << x << "," << y << " +" << dx << "," << dy;
+    for (qreal ratio : {1.0, 2.0}) {
+        const QImage image = view->render(QSize(800, 500), ratio);
+        EXPECT_EQ(image.size(), QSize(800, 500) * ratio);
+        // Nine vertical grid lines cross a row, each a line of one logical
+        // pixel (some anti-aliasing aside), whatever the ratio.
+        const int row = static_cast<int>(image.height() / 2 + 7 * ratio);
+        int lines = 0, green = 0;
+        bool inLine = false;
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, row);
+            const bool on = c.green() > 60 && c.red() < 60 && c.blue() < 60;
+            lines += on && !inLine;
+            green += on;
+            inLine = on;
+        }
+        EXPECT_EQ(lines, 9) << ratio;
+        EXPECT_LE(green, 9 * 3 * ratio) << ratio;
+    }
 }
 
 TEST_F(DesktopTest, VnaTestOpensTheManualWindow)
@@ -252,6 +256,59 @@ TEST_F(DesktopTest, VnaTestOpensTheManualWindow)
     click("ManualOption");
     EXPECT_TRUE(desktop->manualWindow().isVisible());
     EXPECT_EQ(desktop->manualWindow().windowTitle(), " Test Mode");
+}
+
+} // namespace
+} // namespace orbilan::test
+
+namespace orbilan::test {
+namespace {
+
+// The program moves the focus while it handles the user's last move (the
+// end field sends it to OK when it is left). Between the press and the
+// release of the mouse on Cancel, that must not take the press away from
+// Cancel: one click closes the panel.
+TEST_F(DesktopTest, OneClickOnCancelAfterTabbingThroughTheFields)
+{
+    start();
+    answers.clearDialogs();
+    for (const char* after : {"F1text", "F2text"}) {
+        SCOPED_TRACE(after);
+        click("SetSweepButton");
+        ASSERT_TRUE(widget("SetupSweep")->isVisible());
+        typeInto("F1text", "2m"); // ends with Tab, into the end field
+        if (std::string(after) == "F2text")
+            typeInto("F2text", "20m");
+        QWidget* cancel = widget("FreqCancel");
+        QTest::mousePress(cancel, Qt::LeftButton, Qt::NoModifier, cancel->rect().center());
+        settle(); // the window runs what the press started before the release comes
+        QTest::mouseRelease(cancel, Qt::LeftButton, Qt::NoModifier, cancel->rect().center());
+        settle();
+        EXPECT_FALSE(widget("SetupSweep")->isVisible());
+        EXPECT_FALSE(model().controls().at("SetupSweep").visible());
+    }
+    EXPECT_TRUE(answers.dialogs().empty());
+
+    // Right after the panel closes, one click starts the sweep.
+    click("SetSweepButton");
+    click("ButtonSweepOK");
+    model().deliver([&] {
+        model().cal.CalFreq = model().sweep.FreqList;
+        model().cal.CalFreq[0] = model().settings.SweepPoints;
+        model().sweep.SweepDefined = true;
+        model().cal.CalModes = 3;
+        model().CheckMachineStatus();
+    });
+    settle();
+    click("SetSweepButton");
+    click("ButtonSweepOK");
+    QWidget* single = widget("SweepButton_3");
+    ASSERT_TRUE(single->isVisible());
+    QTest::mousePress(single, Qt::LeftButton, Qt::NoModifier, single->rect().center());
+    settle();
+    QTest::mouseRelease(single, Qt::LeftButton, Qt::NoModifier, single->rect().center());
+    settle();
+    EXPECT_EQ(model().controls().at("SweepStatus").caption(), "Completed Sweep");
 }
 
 } // namespace

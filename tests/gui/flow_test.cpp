@@ -11,10 +11,18 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QFile>
+#include <QPainter>
+#include <QPrinter>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QAction>
 
 #include "app/manual_form.h"
 #include "display/canvas.h"
 #include "gui/bench_window.h"
+#include "gui/page_renderer.h"
+#include "gui/plot_view.h"
 #include "sim/kesp_sim.h"
 
 namespace orbilan::test {
@@ -81,15 +89,15 @@ TEST_F(DesktopFlow, CalibratesMeasuresAndReadsTheDevice)
         EXPECT_NEAR(model().cal.PointData[i].re, 100, 1.0) << "point " << i;
         EXPECT_NEAR(model().cal.PointData[i].im, 0, 1.0) << "point " << i;
     }
-    // The trace is on the screen the widget shows.
-    const display::Canvas& screen = model().plotCanvas();
+    // The trace is on the plot the window shows.
     const QImage shown = widget("Screen1")->grab().toImage();
     int yellow = 0;
-    for (int y = 0; y < screen.height(); ++y)
-        for (int x = 0; x < screen.width(); ++x)
-            if ((shown.pixel(x, y) & 0xFFFFFF) == screen.pixel(x, y) && screen.pixel(x, y) == 0xFFFF00)
-                ++yellow;
-    EXPECT_GT(yellow, 100);
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const QColor c = shown.pixelColor(x, y);
+            yellow += c.red() > 200 && c.green() > 200 && c.blue() < 80;
+        }
+    EXPECT_GT(yellow, 200);
 
     // Display types through the chooser.
     click("DisplayButton");
@@ -191,12 +199,72 @@ TEST_F(DesktopFlow, PrintsAnAnnotatedPageAndCopiesThePlot)
     ASSERT_NE(image, page.items.end());
     EXPECT_EQ(image->image.width, 400);
     EXPECT_EQ(image->image.height, 320);
+    EXPECT_TRUE(image->plotArea);
 
+    // On paper the plot is drawn afresh at the printer's resolution: a PDF
+    // holds it as vector paths, where the raster would be an image.
+    auto pdf = [&](const gui::PlotPainter& plot) {
+        const QString path = QString::fromStdString((dir.path() / "page.pdf").string());
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        EXPECT_TRUE(gui::printPageOn(printer, page, plot));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll();
+    };
+    const QByteArray vector = pdf(desktop->platform().printPlot);
+    const QByteArray raster = pdf({});
+    EXPECT_TRUE(raster.contains("/Subtype /Image"));
+    EXPECT_FALSE(vector.contains("/Subtype /Image"));
+    EXPECT_TRUE(vector.startsWith("%PDF-"));
+    // The plot on paper is drawn in the plot's box, colours inverted.
+    QImage paper(1500, 1200, QImage::Format_RGB32);
+    paper.fill(Qt::red);
+    {
+        QPainter painter(&paper);
+        desktop->platform().printPlot(painter, QRectF(0, 0, 1500, 1200));
+    }
+    EXPECT_EQ(paper.pixel(3, 3) & 0xFFFFFF, 0xFFFFFFu); // the black background prints white
+    int blue = 0; // the yellow trace prints blue
+    for (int y = 0; y < paper.height(); y += 2)
+        for (int x = 0; x < paper.width(); x += 2) {
+            const QColor c = paper.pixelColor(x, y);
+            blue += c.blue() > 200 && c.red() < 80 && c.green() < 80;
+        }
+    EXPECT_GT(blue, 500);
+
+    // Copy: the plot as the window shows it, at its size.
     QGuiApplication::clipboard()->clear();
     click("SendToClipboard");
     const QImage copied = QGuiApplication::clipboard()->image();
-    EXPECT_EQ(copied.size(), QSize(400, 320));
-    EXPECT_EQ(copied.pixel(0, 0) & 0xFFFFFF, model().plotCanvas().pixel(0, 0));
+    gui::PlotView* view = desktop->plotView();
+    EXPECT_EQ(copied.size(), view->size() * view->devicePixelRatioF());
+    EXPECT_EQ(copied, view->render(view->size(), view->devicePixelRatioF()).convertToFormat(copied.format()));
+
+    // The annotated copy: the same plot, the sweep and the markers under it.
+    click("MarkerOn");
+    QAction* annotated = desktop->mainWindow().findChild<QAction*>("action_copyAnnotated");
+    ASSERT_NE(annotated, nullptr);
+    desktop->refresh();
+    ASSERT_TRUE(annotated->isEnabled());
+    QGuiApplication::clipboard()->clear();
+    annotated->trigger();
+    const QImage withText = QGuiApplication::clipboard()->image();
+    EXPECT_GE(withText.width(), copied.width());
+    EXPECT_GT(withText.height(), copied.height() + 60);
+    EXPECT_EQ(withText.copy(0, 0, copied.width(), copied.height()).convertToFormat(QImage::Format_RGB32),
+              view->render(view->size(), view->devicePixelRatioF()).convertToFormat(QImage::Format_RGB32));
+    // Below the plot, dark text on white.
+    int ink = 0;
+    for (int y = copied.height(); y < withText.height(); ++y)
+        for (int x = 0; x < withText.width(); ++x)
+            ink += qGray(withText.pixel(x, y)) < 100;
+    EXPECT_GT(ink, 500);
+    // While the sweep panel is open there is nothing to copy.
+    click("SetSweepButton");
+    desktop->refresh();
+    EXPECT_FALSE(annotated->isEnabled());
 }
 
 TEST_F(DesktopFlow, TheManualWindowSetsTheSynthesisersByHand)
@@ -220,9 +288,9 @@ TEST_F(DesktopFlow, TheManualWindowSetsTheSynthesisersByHand)
 namespace orbilan::test {
 namespace {
 
-// The window in three states, as the README shows it: written to
-// $ORBILAN_SCREENSHOT_DIR when set (docs/ in the repository), else to a
-// temporary folder.
+// The window in four states, as the README shows it, at 1366 x 768: written
+// to $ORBILAN_SCREENSHOT_DIR when set (docs/ in the repository; take them
+// under Xvfb, scripts/screenshots), else to a temporary folder.
 TEST_F(DesktopFlow, Screenshots)
 {
     const QByteArray target = qgetenv("ORBILAN_SCREENSHOT_DIR");
@@ -230,19 +298,40 @@ TEST_F(DesktopFlow, Screenshots)
     auto shoot = [&](const char* name) {
         settle();
         desktop->refresh();
+        QTest::qWait(gui::PlotView::MinFrameMs + 10);
         QCoreApplication::processEvents();
-        const QImage image = desktop->mainWindow().form()->grab().toImage();
-        EXPECT_EQ(image.size(), desktop->mainWindow().form()->size());
+        const QImage image = desktop->mainWindow().grab().toImage();
+        EXPECT_EQ(image.size(), desktop->mainWindow().size() * desktop->mainWindow().devicePixelRatioF());
         EXPECT_TRUE(image.save(folder + QLatin1Char('/') + QLatin1String(name)));
         return image;
     };
     start("owner = Demo\nadctype = 2440\nadcmode = 1\nadcdel = 10\n");
     answers.clearDialogs();
+    desktop->bench()->hide();
+    desktop->mainWindow().setGeometry(0, 0, 1366, 768);
     const QImage empty = shoot("screenshot-empty.png");
 
     ASSERT_TRUE(desktop->bench()->connectDevice("refl:R=20,L=2u,C=200p,topology=series"));
     setSweep("1m", "30m", "200");
     calibrateReflection();
+    click("SweepButton_3");
+    click("MarkerOn");
+    for (int i = 0; i < 5; ++i)
+        click("Marker_3");
+    click("Option2_1");
+    for (int i = 0; i < 12; ++i)
+        click("Marker_3");
+    click("ScaleControl");
+    // The mouse over the plot: the status line reads the point under it.
+    gui::PlotView* view = desktop->plotView();
+    const QPointF at(view->width() * 2 / 3, view->height() / 2);
+    QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
+    settle();
+    EXPECT_FALSE(view->hoverText().isEmpty());
+    EXPECT_EQ(desktop->mainWindow().statusBar()->currentMessage(), view->hoverText());
+    shoot("screenshot-sweep.png");
+
     click("DisplayButton");
     choose("displaycombo", "Smith,");
     click("SweepButton_3");
@@ -301,16 +390,34 @@ TEST_F(DesktopFlow, TheBenchConnectsWhatTheUserChooses)
     ASSERT_NE(bench, nullptr);
     EXPECT_TRUE(bench->connectDevice("refl:R=50"));
     EXPECT_EQ(std::string(kesp_sim_connected_dut()), "refl:R=50");
+    // A device the simulator refuses: a message says why, the bench keeps
+    // saying so, and "Now connected" names what really is connected.
+    answers.clearDialogs();
     EXPECT_FALSE(bench->connectDevice("resistor please"));
     EXPECT_EQ(std::string(kesp_sim_connected_dut()), "refl:R=50");
-    auto* status = bench->findChild<QLabel*>("connectedStatus");
-    ASSERT_NE(status, nullptr);
-    EXPECT_TRUE(status->text().startsWith("Not connected: ")) << status->text().toStdString();
+    ASSERT_EQ(answers.dialogs().size(), 1u);
+    EXPECT_EQ(answers.dialogs()[0].title, "Simulator bench");
+    EXPECT_EQ(answers.dialogs()[0].text.rfind("\"resistor please\" could not be connected:\r", 0), 0u);
+    EXPECT_NE(answers.dialogs()[0].text.find("Still connected: refl:R=50"), std::string::npos);
+    EXPECT_EQ(bench->statusText(), "Now connected: refl:R=50");
+    EXPECT_TRUE(bench->refusalText().startsWith("Not connected: resistor please")) << bench->refusalText().toStdString();
+    QTest::qWait(300); // the bench looks at the simulator again: the refusal stays
+    EXPECT_EQ(bench->statusText(), "Now connected: refl:R=50");
+    EXPECT_FALSE(bench->refusalText().isEmpty());
+    // A file that is no Touchstone file.
+    const std::string notTouchstone = dir.write("notes.s1p", "these are my notes\n").string();
+    answers.clearDialogs();
+    EXPECT_FALSE(bench->connectDevice(QString::fromStdString(notTouchstone)));
+    ASSERT_EQ(answers.dialogs().size(), 1u);
+    EXPECT_NE(answers.dialogs()[0].text.find("notes.s1p"), std::string::npos);
+    EXPECT_EQ(std::string(kesp_sim_connected_dut()), "refl:R=50");
 
     // The standards by their buttons.
     qobject_cast<QAbstractButton*>(bench->findChild<QWidget*>("device_1"))->click();
     qobject_cast<QAbstractButton*>(bench->findChild<QWidget*>("connectButton"))->click();
     EXPECT_EQ(std::string(kesp_sim_connected_dut()), "short");
+    EXPECT_EQ(bench->statusText(), "Now connected: short");
+    EXPECT_TRUE(bench->refusalText().isEmpty());
 
     bench->setFastTiming(false);
     EXPECT_EQ(desktop->platform().sleepScale(), 1.0);

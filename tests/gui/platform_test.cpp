@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -41,7 +44,9 @@ TEST(QtPlatform, MessageBoxesShowTheProgramsTextTitleIconAndButtons)
     QtPlatform platform;
     whenOpen<QMessageBox>([](QMessageBox* box) {
         EXPECT_EQ(box->windowTitle(), "VNA Not Responding");
-        EXPECT_EQ(box->text(), "Check that VNA is connected to USB port and switched on.\nOK to retry, Cancel to exit.");
+        EXPECT_EQ(box->text(), "VNA Not Responding");
+        EXPECT_EQ(box->informativeText(),
+                  "Check that VNA is connected to USB port and switched on.\nOK to retry, Cancel to exit.");
         EXPECT_EQ(box->textFormat(), Qt::PlainText);
         EXPECT_EQ(box->icon(), QMessageBox::Warning);
         EXPECT_EQ(box->standardButtons(), QMessageBox::Ok | QMessageBox::Cancel);
@@ -52,7 +57,7 @@ TEST(QtPlatform, MessageBoxesShowTheProgramsTextTitleIconAndButtons)
               ui::MsgResult::Cancel);
 
     whenOpen<QMessageBox>([](QMessageBox* box) {
-        EXPECT_EQ(box->text(), " Save calibration file now?");
+        EXPECT_EQ(box->informativeText(), " Save calibration file now?");
         EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
         EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
         box->button(QMessageBox::Yes)->click();
@@ -90,6 +95,38 @@ TEST(QtPlatform, TheCauseOfAMessageIsItsDetailedText)
         box->button(QMessageBox::Ok)->click();
     });
     platform.messageBox("Saved", ui::MsgButtons::Ok, ui::MsgIcon::None, "Orbilan");
+}
+
+TEST(QtPlatform, AReasonInTheTitleIsSaidInTheBoxAndNoTextIsCutShort)
+{
+    QtPlatform platform;
+    whenOpen<QMessageBox>([](QMessageBox* box) {
+        EXPECT_EQ(box->text(), "Start frequency above maximum 60 MHz");
+        EXPECT_EQ(box->informativeText(), "Please try again");
+        box->adjustSize();
+        // The title bar has room for the whole title.
+        const QFontMetrics metrics(QApplication::font("QMdiSubWindowTitleBar"));
+        EXPECT_GT(box->width(), metrics.horizontalAdvance(box->windowTitle()) + 100);
+        box->accept();
+    });
+    platform.messageBox("Please try again", ui::MsgButtons::Ok, ui::MsgIcon::Exclamation,
+                        "Start frequency above maximum 60 MHz");
+
+    // A path longer than a line wraps inside the box, which stays on the screen.
+    const std::string path = "/home/user/measurements/" + std::string(120, 'x') + "/antenna_tuner_results.cal";
+    whenOpen<QMessageBox>([&path](QMessageBox* box) {
+        box->adjustSize();
+        EXPECT_EQ(box->text().toStdString(), "Cannot write " + path);
+        EXPECT_LE(box->width(), QGuiApplication::primaryScreen()->availableGeometry().width());
+        auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        ASSERT_NE(label, nullptr);
+        // Wrapped to the label's width, the whole text fits its height.
+        EXPECT_TRUE(label->wordWrap());
+        EXPECT_LE(label->geometry().right(), box->width());
+        EXPECT_LE(label->heightForWidth(label->width()), label->height());
+        box->accept();
+    });
+    platform.messageBox("Cannot write " + path, ui::MsgButtons::Ok, ui::MsgIcon::Critical, "Orbilan");
 }
 
 TEST(QtPlatform, InputBoxOffersTheDefaultAndTellsCancelFromEmpty)
