@@ -310,9 +310,15 @@ TraceToolsUi::TraceToolsUi(QMainWindow& window, app::MainWindow& model, MenuBar&
     lamp_ = new QLabel(&window_);
     lamp_->setObjectName(QStringLiteral("limitLamp"));
     lamp_->setMargin(2);
+    // Long results must not widen the window past the screen: the labels
+    // take the room there is, and their tool tips hold the whole text.
+    for (QLabel* label : {search_, lamp_}) {
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        label->setMinimumWidth(120);
+    }
     window_.statusBar()->addPermanentWidget(math_);
-    window_.statusBar()->addPermanentWidget(search_);
-    window_.statusBar()->addPermanentWidget(lamp_);
+    window_.statusBar()->addPermanentWidget(search_, 3);
+    window_.statusBar()->addPermanentWidget(lamp_, 2);
 
     if (plot_) {
         plot_->addOverlay([this](display::Surface& surface, const display::PlotScene& scene) {
@@ -392,6 +398,7 @@ void TraceToolsUi::showState()
     math_->setVisible(!math.empty());
     const std::string& result = c.at("SearchResult").caption();
     search_->setText(qs(result));
+    search_->setToolTip(qs(result));
     search_->setVisible(!result.empty());
 
     const ui::Control& led = c.at("LimitLED");
