@@ -15,6 +15,7 @@
 #include "gui/menu_bar.h"
 #include "gui/plot_view.h"
 #include "gui/qt_platform.h"
+#include "gui/trace_tools_ui.h"
 
 namespace orbilan::gui {
 
@@ -61,6 +62,7 @@ public:
     FormBinder& manualBinder() { return *manualBinder_; }
     BenchWindow* bench() { return bench_; }
     MenuBar& menus() { return *menus_; }
+    TraceToolsUi& traceTools() { return *traceTools_; }
     // Shows the bench again (it only hides when closed).
     void showBench();
     void showHelp();
@@ -93,6 +95,7 @@ private:
     QPointer<BenchWindow> bench_;
     QPointer<PlotView> plot_;
     QPointer<MenuBar> menus_;
+    QPointer<TraceToolsUi> traceTools_;
     QPointer<HelpWindow> help_;
     QTimer repaint_;
     bool ended_ = false;
