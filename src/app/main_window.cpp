@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/manual_form.h"
+#include "app/trace_tools.h"
 #include "display/canvas.h"
 #include "instrument/instrument.h"
 
@@ -28,6 +29,7 @@ MainWindow::MainWindow(ui::Platform& platform, ProgramOptions options)
     setupDisplay();
     setupPrint();
     setupSharedState();
+    traceTools_ = std::make_unique<TraceTools>(*this, registry_);
 }
 
 MainWindow::~MainWindow() = default;

@@ -40,6 +40,7 @@ struct AdcFrameBytes;
 namespace orbilan::app {
 
 class ManualForm;
+class TraceTools;
 
 // Thrown when the program ends (Exit, the fatal USB error, Cancel in the
 // not-responding dialog); it unwinds to the front end's deliver() and never
@@ -63,6 +64,9 @@ public:
     ui::ControlSet& controls() { return ui_; }
     const ui::ControlSet& controls() const { return ui_; }
     ManualForm& manualForm() { return *manual_; }
+    // Reference traces, trace math, limit lines and marker searches.
+    TraceTools& traceTools() { return *traceTools_; }
+    const TraceTools& traceTools() const { return *traceTools_; }
     const ui::StateRegistry& state() const { return registry_; }
     ui::Platform& platform() { return platform_; }
     // The user's decimal separator, as the window's captions write numbers.
@@ -382,6 +386,8 @@ private:
     std::unique_ptr<display::Canvas> sweepLine_; // SweepLine, the progress bar
     std::unique_ptr<display::Canvas> barY1_;     // BargraphY1
     std::unique_ptr<display::Canvas> barY2_;     // BarGraphY2
+    // After the controls and the state it adds to, so that it goes first.
+    std::unique_ptr<TraceTools> traceTools_;
     std::vector<std::string> implicitControls_;
     std::optional<cal::MeasuredSweep> lastSweep_;
     std::vector<std::function<void(const cal::MeasuredSweep&)>> sweepObservers_;

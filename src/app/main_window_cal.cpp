@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "app/trace_tools.h"
 
 #include <string>
 
@@ -630,7 +631,8 @@ void MainWindow::measure()
             sweep.ResumeIndex = static_cast<std::int16_t>(i - 1);
             return;
         }
-        PlotPoint(cal.PointData[iu]);
+        // With trace math on, the point is shown against the memory.
+        PlotPoint(traceTools_->shownPoint(i, cal.PointData[iu]));
         if (markerOnPoint(i))
             UpdateMarkers();
         if (sweep.StopSweep) {
@@ -921,11 +923,17 @@ void MainWindow::SaveDataFile()
     ui::FileDialogRequest request;
     request.save = true;
     request.title = "Save data to file";
-    request.filter = "csv (.csv)|*.csv|All Files|*.*";
+    // Touchstone is offered beside CSV when the sweep on screen has a
+    // Touchstone form; the name's extension decides what is written.
+    request.filter = traceTools_->dataFileFilter();
     request.filterIndex = 1;
     request.fileName = comment;
     const auto path = platform_.fileDialog(request);
-    if (path) {
+    const auto touchstone = path ? traceTools_->touchstoneFor(*path, comment) : TraceTools::TouchstoneSave{};
+    if (touchstone.touchstone) {
+        if (!touchstone.text.empty())
+            writeFileReporting(*path, touchstone.text);
+    } else if (path) {
         cal::DataExportHeader header;
         header.version = VersionText;
         const ui::DateTimeText now = platform_.now();

@@ -805,13 +805,15 @@ void MainWindow::RedrawTraces()
 void MainWindow::DrawStoredTrace()
 {
     display::Canvas& s = *screen_;
-    const int n = std::min<int>(settings.SweepPoints, LastPoint);
-    if (n < 1)
+    // A trace loaded from a file covers only its own range of the sweep.
+    const int first = std::max<int>(disp.StoredFirst, 1);
+    const int n = std::min<int>({settings.SweepPoints, LastPoint, disp.StoredLast});
+    if (n < first)
         return;
     storedOnScreen_ = !storedOnScreen_;
     // The stored values are limited in place, as the live traces are.
-    auto limitAll = [n](TraceArray& values) {
-        for (int j = 1; j <= n; ++j)
+    auto limitAll = [first, n](TraceArray& values) {
+        for (int j = first; j <= n; ++j)
             ClampForPlot(values[static_cast<std::size_t>(j)]);
     };
     if (disp.DisplayCode == display::CodeSmith) {
@@ -819,20 +821,20 @@ void MainWindow::DrawStoredTrace()
         s.setPenColour(display::Red);
         limitAll(disp.StoredY1);
         limitAll(disp.StoredY2);
-        display::DrawTrace(s, {.re = disp.StoredY1, .y = disp.StoredY2, .limitX = true}, 1, n);
+        display::DrawTrace(s, {.re = disp.StoredY1, .y = disp.StoredY2, .limitX = true}, first, n);
         return;
     }
     if (disp.PlotSelection != 2) {
         s.setScale(disp.XLeft, disp.Y1Top, disp.XRight, disp.Y1Bottom);
         s.setPenColour(display::Red);
         limitAll(disp.StoredY1);
-        display::DrawTrace(s, {.hz = sweep.FreqList, .y = disp.StoredY1}, 1, n);
+        display::DrawTrace(s, {.hz = sweep.FreqList, .y = disp.StoredY1}, first, n);
     }
     if (disp.PlotSelection >= 2) {
         s.setScale(disp.XLeft, disp.Y2Top, disp.XRight, disp.Y2Bottom);
         s.setPenColour(display::Green);
         limitAll(disp.StoredY2);
-        display::DrawTrace(s, {.hz = sweep.FreqList, .y = disp.StoredY2}, 1, n);
+        display::DrawTrace(s, {.hz = sweep.FreqList, .y = disp.StoredY2}, first, n);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/manual_form.h"
+#include "app/trace_tools.h"
 #include "display/scales.h"
 #include "sweep/freq_list.h"
 #include "sweep/frequency.h"
@@ -915,9 +916,12 @@ void MainWindow::Tracesave_Click()
         disp.StoredY1[k] = disp.Y1Trace[k];
         disp.StoredY2[k] = disp.Y2Trace[k];
     }
+    disp.StoredFirst = 1;
+    disp.StoredLast = sweep::ListSize - 1;
     c("TraceStatusLabel").setCaption("Stored");
     c("TraceStatusLED").setBackColour(Green);
     c("DisplayMemory").setVisible(true);
+    traceTools_->traceStored();
 }
 
 void MainWindow::DisplayMemory_Click()
@@ -926,6 +930,7 @@ void MainWindow::DisplayMemory_Click()
     // shows and removes it.
     ui::Control& button = c("DisplayMemory");
     if (button.caption() == "Show") {
+        traceTools_->storedTraceAboutToShow();
         showStoredTrace(true);
         button.setCaption("Hide");
     } else {

@@ -96,6 +96,9 @@ struct DisplayState {
     TraceArray Y1Trace{}, Y2Trace{}, PrevY1Trace{}, PrevY2Trace{};
     FreqArray PlotX{};
     TraceArray StoredY1{}, StoredY2{};
+    // The points the stored trace has values for: all of them after Store, a
+    // loaded file's range of the sweep.
+    std::int16_t StoredFirst = 1, StoredLast = cal::PointArraySize - 1;
     std::int32_t XLeft = 0, XRight = 0;
     struct Scale {
         std::int32_t XLeft = 0, XRight = 0;

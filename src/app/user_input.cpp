@@ -5,6 +5,7 @@
 
 #include "app/main_window.h"
 #include "app/manual_form.h"
+#include "app/trace_tools.h"
 #include "ui/number_text.h"
 
 namespace orbilan::app {
@@ -13,6 +14,7 @@ namespace {
 
 constexpr const char* ManualPrefix = "ManualForm";
 constexpr const char* MainPrefix = "MainWindow";
+constexpr const char* ToolsPrefix = TraceTools::WindowName;
 
 bool startsWith(const std::string& s, const std::string& prefix)
 {
@@ -125,7 +127,11 @@ UserInput::Target UserInput::resolve(const std::string& name) const
     std::string key = name;
     const std::string manualDot = std::string(ManualPrefix) + ".";
     const std::string mainDot = std::string(MainPrefix) + ".";
-    if (name == ManualPrefix) {
+    const std::string toolsDot = std::string(ToolsPrefix) + ".";
+    if (startsWith(name, toolsDot)) {
+        set = &main_.traceTools().controls();
+        key = name.substr(toolsDot.size());
+    } else if (name == ManualPrefix) {
         set = &main_.manualForm().controls();
     } else if (startsWith(name, manualDot)) {
         set = &main_.manualForm().controls();
@@ -147,6 +153,8 @@ std::string UserInput::nameOf(const ui::ControlSet& set, const ui::Control& cont
 {
     if (set.windowName() == ManualPrefix && control.key() != ManualPrefix)
         return std::string(ManualPrefix) + "." + control.key();
+    if (set.windowName() == ToolsPrefix)
+        return std::string(ToolsPrefix) + "." + control.key();
     return control.key();
 }
 

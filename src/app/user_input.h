@@ -5,8 +5,8 @@
 //
 // Controls are named as written in the program: "F1text", "SweepButton(2)";
 // controls of the manual window carry its name in front, "ManualForm.Command1",
-// and "ManualForm" alone names that window. "MainWindow.F1text" is accepted
-// too.
+// and "ManualForm" alone names that window; the trace tools' controls carry
+// theirs, "TraceTools.LoadReference". "MainWindow.F1text" is accepted too.
 //
 // Every action first checks that a user could reach the control: it must
 // exist, be visible inside visible frames and a visible window, and be enabled

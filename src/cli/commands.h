@@ -14,6 +14,7 @@ int runConfig(const Args& args);
 int runSession(const Args& args);
 int runCalibrate(const Args& args);
 int runMeasure(const Args& args);
+int runAnalyse(const Args& args);
 int runServe(const Args& args);
 int runTdr(const Args& args);
 int runDevices(const Args& args);

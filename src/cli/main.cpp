@@ -17,6 +17,7 @@ void usage(std::FILE* out)
                "  session [OPTIONS]      drive the program's controls with a line protocol on stdin\n"
                "  calibrate [OPTIONS]    run a calibration and write the calibration file\n"
                "  measure [OPTIONS]      measure with a calibration file and write CSV or Touchstone\n"
+               "  analyse FILE [OPTIONS] resonance, bandwidth and match of a Touchstone file\n"
                "  serve [OPTIONS]        serve SCPI commands to lab software over TCP (port 5025)\n"
                "  tdr IN.s1p [OPTIONS]   turn a reflection measurement into time domain (CSV)\n"
                "  devices [--ini DIR]    list the printer ports and USB instruments, and what stops their use\n"
@@ -51,6 +52,8 @@ int main(int argc, char** argv)
         return orbilan::cli::runCalibrate(args);
     if (command == "measure")
         return orbilan::cli::runMeasure(args);
+    if (command == "analyse" || command == "analyze")
+        return orbilan::cli::runAnalyse(args);
     if (command == "serve")
         return orbilan::cli::runServe(args);
     if (command == "tdr")

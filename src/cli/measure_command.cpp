@@ -1,11 +1,13 @@
 // orbilan-cli measure: Load Cal, choose the mode, set the sweep and the
 // display, press Single Sweep, then Save Data or write the corrected points
 // as Touchstone.
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <iostream>
 
+#include "analysis/limits.h"
 #include "cal/display_quantities.h"
 #include "cal/text_file.h"
 #include "cli/commands.h"
@@ -85,6 +87,7 @@ void writeTouchstone(ProgramRun& run, const MeasureArgs& a, const std::string& p
         run.fail(1, "no complete sweep to write to " + path);
     // The header names the calibration file as the user gave it.
     file->header.calFile = a.calFile;
+    file->header.comment = a.comment;
     if (const auto hz = touchstone::FirstNonFinite(file->points))
         run.fail(1, notANumber(*hz, path));
     if (const auto error = cal::ReplaceFileContents(path, touchstone::Text(file->header, file->ports, file->points)))
@@ -107,8 +110,50 @@ void writeCsv(ProgramRun& run, const std::string& path)
     run.failOnMessage(run.shownDialogs(), 1);
 }
 
-void measure(const MeasureArgs& a, CommandIo io)
+// The limit lines of --limits, read before the instrument is touched so that
+// a bad file costs no sweep.
+std::vector<analysis::LimitSegment> readLimits(const MeasureArgs& a)
 {
+    std::vector<analysis::LimitSegment> limits;
+    if (a.limitsFile.empty())
+        return limits;
+    std::string text;
+    if (const auto error = cal::ReadWholeFile(a.limitsFile, text, 1 << 20))
+        throw CommandFailed{1, "Error " + std::to_string(error->number) + ": " + error->description + ": " +
+                                   a.limitsFile};
+    std::string why;
+    if (!analysis::ParseLimits(text, limits, why))
+        throw CommandFailed{1, a.limitsFile + ": " + why};
+    const bool applies = std::any_of(limits.begin(), limits.end(),
+                                     [&a](const analysis::LimitSegment& s) { return s.quantity->existsIn(a.mode); });
+    if (!applies)
+        throw CommandFailed{2, a.limitsFile + " holds no limit on a quantity of this mode"};
+    return limits;
+}
+
+// Checks one sweep; the points outside go to the error stream. True when
+// every point lies inside.
+bool checkLimits(ProgramRun& run, const MeasureArgs& a, const std::vector<analysis::LimitSegment>& limits, int n,
+                 CommandIo io)
+{
+    const auto& measured = run.window().lastSweep();
+    if (limits.empty() || !measured)
+        return true;
+    const analysis::LimitCheck check = analysis::CheckLimits(limits, *measured);
+    const std::string prefix = a.sweeps > 1 ? "sweep " + std::to_string(n) + ": " : "";
+    for (const analysis::LimitFailure& f : check.failures)
+        io.err << prefix << analysis::FailureText(f) << '\n';
+    if (!a.quiet)
+        io.out << prefix << "limits: "
+               << (check.passed() ? "pass" : std::to_string(check.failures.size()) + " outside") << " ("
+               << check.pointsChecked << " points checked)\n";
+    return check.passed();
+}
+
+int measure(const MeasureArgs& a, CommandIo io)
+{
+    const std::vector<analysis::LimitSegment> limits = readLimits(a);
+    bool inside = true;
     SimulatorHooks hooks;
     if (const std::string why = startSimulator(a.instrument, hooks); !why.empty())
         throw CommandFailed{2, why};
@@ -173,7 +218,10 @@ void measure(const MeasureArgs& a, CommandIo io)
                    << w.controls().at("CalLabel").caption() << "), swept in " << seconds << " s (estimate "
                    << estimate << " s), written to " << path << '\n';
         }
+        if (!checkLimits(run, a, limits, s, io))
+            inside = false;
     }
+    return inside ? 0 : 3;
 }
 
 } // namespace
@@ -186,8 +234,7 @@ int measureCommand(const std::vector<std::string>& args, CommandIo io)
             io.out << MeasureUsage << InstrumentOptionsHelp;
             return 0;
         }
-        measure(a, io);
-        return 0;
+        return measure(a, io);
     } catch (const CommandFailed& f) {
         io.err << "orbilan-cli measure: " << f.text << '\n';
         if (f.status == 2 && f.text.find("unexpected argument") != std::string::npos)

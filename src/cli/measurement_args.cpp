@@ -35,7 +35,7 @@ const char* const MeasureUsage =
     "                           [(--start F --stop F | --centre F --span F | --tdr-grid --stop F)]\n"
     "                           [--steps N] [--wait MS]\n"
     "                           [--averages N] [--display NAME] [--aperture HZ] [--sweeps N]\n"
-    "                           [--comment TEXT] -o OUT [--quiet] [instrument options]\n"
+    "                           [--comment TEXT] [--limits FILE] -o OUT [--quiet] [instrument options]\n"
     "Loads the calibration as the program does, sweeps once (or N times) and writes OUT by its\n"
     "extension: .csv the program's data export for the display type; .s1p (reflection) or .s2p\n"
     "(transmission, S21 only) Touchstone 1.1 in RI format.\n"
@@ -47,7 +47,9 @@ const char* const MeasureUsage =
     "                     Rs,Xs  Rp,Xp  SWR  RL,deg  Smith  dB,us); it decides the .csv columns\n"
     "  --aperture HZ      group-delay aperture\n"
     "  --sweeps N         measure N sweeps, each to its own file (OUT-1, OUT-2 ...)\n"
-    "  --comment TEXT     the comment line of a .csv\n"
+    "  --comment TEXT     the comment line of the file\n"
+    "  --limits FILE      check every sweep against the limit lines in FILE (see the README);\n"
+    "                     the points outside go to standard error and the exit status is 3\n"
     "  --quiet            no progress line and no summary\n";
 
 namespace {
@@ -235,6 +237,8 @@ MeasureArgs parseMeasureArgs(const std::vector<std::string>& args)
             sweeps = value();
         else if (a == "--comment")
             out.comment = value();
+        else if (a == "--limits")
+            out.limitsFile = value();
         else
             return false;
         return true;

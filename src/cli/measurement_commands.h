@@ -33,6 +33,7 @@ struct MeasureArgs {
     std::string output;
     OutputKind kind = OutputKind::Csv;
     std::string comment;      // the comment line of a .csv
+    std::string limitsFile;   // limit lines every sweep is checked against
     bool quiet = false;
 };
 
@@ -44,7 +45,8 @@ MeasureArgs parseMeasureArgs(const std::vector<std::string>& args);
 // the number before the extension ("out.s1p" -> "out-2.s1p").
 std::string numberedOutput(const std::string& output, int n, int count);
 
-// The commands with their streams given; the exit status.
+// The commands with their streams given; the exit status. measure returns
+// 3 when a point of a sweep lies outside its --limits.
 int calibrateCommand(const std::vector<std::string>& args, CommandIo io);
 int measureCommand(const std::vector<std::string>& args, CommandIo io);
 

@@ -176,6 +176,7 @@ void Desktop::buildMenus()
     QAction* help = menus_->addDesktopEntry(QStringLiteral("&Help"), QStringLiteral("Orbilan &Help"),
                                             QKeySequence(QKeySequence::HelpContents), [this] { showHelp(); });
     help->setObjectName(QStringLiteral("action_help"));
+    traceTools_ = new TraceToolsUi(*main_, *model_, *menus_, queue_, plot_);
     QMenu* helpMenu = menus_->menu(QStringLiteral("&Help"));
     helpMenu->removeAction(help);
     helpMenu->insertAction(helpMenu->actions().isEmpty() ? nullptr : helpMenu->actions().first(), help);

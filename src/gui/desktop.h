@@ -16,6 +16,7 @@
 #include "gui/plot_view.h"
 #include "gui/qt_platform.h"
 #include "gui/tdr_window.h"
+#include "gui/trace_tools_ui.h"
 
 namespace orbilan::gui {
 
@@ -62,6 +63,7 @@ public:
     FormBinder& manualBinder() { return *manualBinder_; }
     BenchWindow* bench() { return bench_; }
     MenuBar& menus() { return *menus_; }
+    TraceToolsUi& traceTools() { return *traceTools_; }
     // Shows the bench again (it only hides when closed).
     void showBench();
     void showHelp();
@@ -97,6 +99,7 @@ private:
     QPointer<BenchWindow> bench_;
     QPointer<PlotView> plot_;
     QPointer<MenuBar> menus_;
+    QPointer<TraceToolsUi> traceTools_;
     QPointer<HelpWindow> help_;
     QPointer<TdrWindow> tdr_;
     QTimer repaint_;

@@ -59,6 +59,7 @@ struct Header {
     std::string date, time;     // when the sweep was taken
     std::string calFile;        // the calibration file as the user knows it
     std::string calStatus;      // "Calibrated" or "Interpolated"
+    std::string comment;        // the user's own line about the measurement, or ""
     int averages = 1;
     int adcWaitMs = 0;
     int adcType = 2410;

@@ -65,6 +65,8 @@ std::string Text(const Header& header, int ports, const std::vector<Point>& poin
 
     std::string out;
     comment(out, "Orbilan software for Kesp VNA version " + header.version + " (" + header.program + ")");
+    if (!header.comment.empty())
+        comment(out, header.comment);
     comment(out, "Measured " + header.date + " " + header.time);
     comment(out, "Calibration file: " + header.calFile +
                      (header.calStatus.empty() ? std::string() : " (" + header.calStatus + ")"));

@@ -115,6 +115,10 @@ TEST(MeasureArgs, TheOutputsExtensionSaysWhatToWrite)
     EXPECT_EQ(csv.comment, "lot 7");
     EXPECT_FALSE(csv.sweep.any()) << "without sweep options the calibration's sweep is measured";
 
+    EXPECT_EQ(csv.limitsFile, "");
+    EXPECT_EQ(parseMeasureArgs({"--mode", "groupdelay", "--cal", "t.cal", "--limits", "m.lim", "-o", "g.csv"}).limitsFile,
+              "m.lim");
+
     const MeasureArgs s1p = parseMeasureArgs({"--mode", "reflection", "--cal", "r.cal", "--steps", "20", "-o", "a.s1p"});
     EXPECT_EQ(s1p.kind, OutputKind::Touchstone1);
     EXPECT_TRUE(s1p.sweep.any());

@@ -435,5 +435,65 @@ TEST_F(MeasurementCommands, GroupDelayTakesItsApertureThroughTheApertureWindow)
     EXPECT_NEAR(delayAt1MHz("thru"), 0, 0.5);
 }
 
+TEST_F(MeasurementCommands, LimitsCheckEverySweepAndAFailingPointExitsWithThree)
+{
+    reflectionCal();
+    // A 100-ohm resistor: SWR 2 at every point.
+    dir.write("loose.lim", "upper SWR 1m 30m 2.2\nlower rho 0 100M 0.3\n");
+    dir.write("tight.lim", "# only the upper half of the band\nupper SWR 20m 30m 1.8\n");
+    Args args{"--mode", "reflection", "--cal", path("r.cal"), "--dut", "refl:R=100", "-o", path("dut.s1p")};
+
+    auto with = [&](const std::string& limits, Args extra = {}) {
+        Args a = args;
+        a.insert(a.end(), {"--limits", limits});
+        a.insert(a.end(), extra.begin(), extra.end());
+        return measure(a);
+    };
+    const Outcome pass = with(path("loose.lim"));
+    EXPECT_EQ(pass.status, 0) << pass.err;
+    EXPECT_NE(pass.out.find("limits: pass (21 points checked)"), std::string::npos) << pass.out;
+
+    // 20 to 30 MHz in 1.45 MHz steps holds 7 points; each is listed.
+    const Outcome fail = with(path("tight.lim"));
+    EXPECT_EQ(fail.status, 3) << fail.err;
+    EXPECT_NE(fail.out.find("limits: 7 outside (7 points checked)"), std::string::npos) << fail.out;
+    EXPECT_NE(fail.err.find("21300000 Hz: SWR 2"), std::string::npos) << fail.err;
+    EXPECT_NE(fail.err.find("is above the upper limit 1.8\n30000000 Hz: SWR "), std::string::npos) << fail.err;
+    EXPECT_EQ(fail.err.find("19850000 Hz"), std::string::npos) << "a point outside the segment was listed";
+    // The measurement itself is still written.
+    EXPECT_EQ(touchstoneData(path("dut.s1p")).size(), 21u);
+
+    // Several sweeps: each is checked and named.
+    const Outcome two = with(path("tight.lim"), {"--sweeps", "2", "--quiet"});
+    EXPECT_EQ(two.status, 3);
+    EXPECT_NE(two.err.find("sweep 2: 30000000 Hz: SWR"), std::string::npos) << two.err;
+    EXPECT_EQ(two.out, "");
+}
+
+TEST_F(MeasurementCommands, ALimitFileThatCannotServeStopsBeforeTheSweep)
+{
+    reflectionCal();
+    Args args{"--mode", "reflection", "--cal", path("r.cal"), "-o", path("dut.s1p"), "--limits"};
+    auto with = [&](const std::string& limits) {
+        Args a = args;
+        a.push_back(limits);
+        return measure(a);
+    };
+    dir.write("bad.lim", "upper SWR 1m 30m 2\nlower SWR 1m 30m one\n");
+    Outcome r = with(path("bad.lim"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "orbilan-cli measure: " + path("bad.lim") + ": line 2: \"one\" is not a number\n");
+
+    r = with(path("missing.lim"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(path("missing.lim")), std::string::npos);
+
+    dir.write("trans.lim", "upper dB 1m 30m 0\n");
+    r = with(path("trans.lim"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("holds no limit on a quantity of this mode"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(path("dut.s1p")));
+}
+
 } // namespace
 } // namespace orbilan::cli

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "app/manual_form.h"
+#include "app/trace_tools.h"
 #include "cli/session.h"
 #include "display/canvas.h"
 #include "display/png.h"
@@ -197,7 +198,7 @@ TEST_F(SessionTest, EveryControlAndStateNameOfTheProgramIsReadable)
     std::vector<std::string> lines;
     for (const std::string& name : w.state().names())
         lines.push_back("get " + name + (w.state().isArray(name) ? "(1)" : ""));
-    for (ui::ControlSet* set : {&w.controls(), &w.manualForm().controls()})
+    for (ui::ControlSet* set : {&w.controls(), &w.manualForm().controls(), &w.traceTools().controls()})
         for (const ui::Control* c : set->all())
             lines.push_back("get " + app::UserInput::nameOf(*set, *c) + ".Visible");
     ASSERT_GT(lines.size(), 80u);

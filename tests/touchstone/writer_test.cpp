@@ -149,12 +149,14 @@ TEST(Touchstone, NumbersKeepTheirPeriodAndFullPrecisionUnderADecimalCommaLocale)
     EXPECT_EQ(data[0], "1234567 0.123456789012345 -2.5");
 }
 
-TEST(Touchstone, AFileNameWithALineBreakStaysInsideItsComment)
+TEST(Touchstone, AFileNameOrACommentWithALineBreakStaysInsideItsComment)
 {
     Header s = source();
     s.calFile = "evil\r\n1000 1 2\nname.cal";
+    s.comment = "lot 7\r2000 3 4";
     const std::string text = Text(s, 1, {{1000, {0, 0}}});
     EXPECT_EQ(dataLines(text).size(), 1u);
+    EXPECT_NE(text.find("(orbilan-cli)\r\n! lot 7 2000 3 4\r\n"), std::string::npos) << text;
 }
 
 TEST(Touchstone, ReflectionComesFromTheMeasuredImpedanceAgainstTheReferenceImpedance)
