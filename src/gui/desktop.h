@@ -15,6 +15,7 @@
 #include "gui/menu_bar.h"
 #include "gui/plot_view.h"
 #include "gui/qt_platform.h"
+#include "gui/tdr_window.h"
 #include "gui/trace_tools_ui.h"
 
 namespace orbilan::gui {
@@ -71,6 +72,9 @@ public:
     QImage annotatedPlot();
     void copyAnnotated();
     PlotView* plotView() { return plot_; }
+    // The time-domain view, made at its first showing.
+    void showTdr();
+    TdrWindow* tdrWindow() { return tdr_; }
     bool ended() const { return ended_; }
 
     // Repaints the plot views and picks up controls the model has added.
@@ -97,6 +101,7 @@ private:
     QPointer<MenuBar> menus_;
     QPointer<TraceToolsUi> traceTools_;
     QPointer<HelpWindow> help_;
+    QPointer<TdrWindow> tdr_;
     QTimer repaint_;
     bool ended_ = false;
 };
