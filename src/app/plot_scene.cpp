@@ -130,7 +130,9 @@ display::PlotScene PlotSceneOf(const MainWindow& w)
             t.scale = scale;
             t.colour = colour;
             t.role = display::DrawRole::StoredTrace;
-            t.last = points;
+            // A trace loaded from a file covers only its own range.
+            t.first = std::max<int>(d.StoredFirst, 1);
+            t.last = std::min<int>(points, d.StoredLast);
             scene.traces.push_back(std::move(t));
         };
         if (scene.smith) {

@@ -316,21 +316,19 @@ void TraceTools::refreshReference()
     const ConversionKey now{w_.disp.DisplayCode, presentFrequencies(w_)};
     if (now == converted_ && show.visible())
         return;
-    // A display change hides the button and clears the plot, overlay and
-    // all: "Hide" then no longer means it is drawn.
-    const bool wanted = show.caption() == "Hide";
-    if (!show.visible())
-        show.setCaption("Show");
+    // The overlay comes off before its values change, so that the XOR pen
+    // removes exactly what it drew, and goes back on if it was on.
+    const bool wasOn = w_.storedTraceOnPlot();
     w_.MemoryDisplayOff();
     convertReference();
     show.setVisible(true);
-    if (wanted)
+    if (wasOn)
         w_.DisplayMemory_Click();
 }
 
 void TraceTools::storedTraceAboutToShow()
 {
-    if (!referenceForMode())
+    if (w_.storedTraceOnPlot() || !referenceForMode())
         return;
     if (!(ConversionKey{w_.disp.DisplayCode, presentFrequencies(w_)} == converted_))
         convertReference();
@@ -445,7 +443,7 @@ void TraceTools::replot()
     if (!last || last->mode != w_.cal.MeasMode || last->hz != presentFrequencies(w_))
         return;
     const bool markers = w_.controls().at("Markers").visible();
-    const bool stored = w_.controls().at("DisplayMemory").caption() == "Hide";
+    const bool stored = w_.storedTraceOnPlot();
     if (markers)
         w_.UpdateMarkers();
     if (stored)

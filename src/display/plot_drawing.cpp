@@ -60,7 +60,7 @@ void DrawGraticuleCaptions(Surface& surface, const GridCaptions& captions)
     surface.setRole(DrawRole::Caption);
     const char sep = captions.decimalSeparator;
     const std::vector<std::string> frequencies =
-        DivisionTexts(captions.leftHz / 1e6, captions.rightHz / 1e6, XDivisions, sep);
+        DivisionTexts(captions.leftHz / captions.xUnit, captions.rightHz / captions.xUnit, XDivisions, sep);
     // The ends first: where a narrow view has no room for every caption, it
     // keeps those it was given first.
     auto inOrder = [](std::size_t n) {
@@ -76,7 +76,8 @@ void DrawGraticuleCaptions(Surface& surface, const GridCaptions& captions)
     surface.setPenColour(captions.colour);
     for (std::size_t k : inOrder(frequencies.size())) {
         const bool last = k + 1 == frequencies.size();
-        surface.text(static_cast<double>(k), YDivisions, frequencies[k] + (last ? " MHz" : ""), TextAnchor::Below);
+        const std::string units = last && !captions.xUnitText.empty() ? " " + captions.xUnitText : "";
+        surface.text(static_cast<double>(k), YDivisions, frequencies[k] + units, TextAnchor::Below);
     }
     auto axis = [&](const AxisCaptions& a, double x, TextAnchor valueAnchor, TextAnchor unitsAnchor) {
         surface.setPenColour(a.colour);

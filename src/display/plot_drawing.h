@@ -37,11 +37,16 @@ struct AxisCaptions {
 struct GridCaptions {
     double leftHz = 0, rightHz = 0;
     ui::Rgb colour = 0xFFFFFF;       // the frequency captions
+    // How the horizontal axis is written: its edges divided by xUnit, the
+    // last value followed by xUnitText. Frequencies in MHz; another axis
+    // (distance, time) gives its edges in its own base unit.
+    double xUnit = 1e6;
+    std::string xUnitText = "MHz";
     std::optional<AxisCaptions> y1;  // left edge
     std::optional<AxisCaptions> y2;  // right edge
     char decimalSeparator = '.';
 };
-// A caption at every division of both axes: frequencies in MHz under the
+// A caption at every division of both axes: frequencies (in MHz) under the
 // plot, Y1 values left of it and Y2 values right of it, each axis with its
 // units above the values.
 void DrawGraticuleCaptions(Surface& surface, const GridCaptions& captions);

@@ -176,9 +176,13 @@ void Desktop::buildMenus()
     QAction* help = menus_->addDesktopEntry(QStringLiteral("&Help"), QStringLiteral("Orbilan &Help"),
                                             QKeySequence(QKeySequence::HelpContents), [this] { showHelp(); });
     help->setObjectName(QStringLiteral("action_help"));
+    traceTools_ = new TraceToolsUi(*main_, *model_, *menus_, queue_, plot_);
     QMenu* helpMenu = menus_->menu(QStringLiteral("&Help"));
     helpMenu->removeAction(help);
     helpMenu->insertAction(helpMenu->actions().isEmpty() ? nullptr : helpMenu->actions().first(), help);
+    menus_->addDesktopEntry(QStringLiteral("&Tools"), QStringLiteral("&Time Domain (TDR)..."),
+                            QKeySequence(Qt::CTRL | Qt::Key_T), [this] { showTdr(); })
+        ->setObjectName(QStringLiteral("action_tdr"));
 }
 
 void Desktop::showBench()
@@ -197,6 +201,23 @@ void Desktop::showHelp()
     help_->show();
     help_->raise();
     help_->activateWindow();
+}
+
+void Desktop::showTdr()
+{
+    if (!tdr_) {
+        tdr_ = new TdrWindow(*model_, queue_);
+        if (!tdr_->restoreGeometry(QSettings().value(QStringLiteral("tdr/geometry")).toByteArray())) {
+            const QRect screen = QGuiApplication::primaryScreen()
+                                     ? QGuiApplication::primaryScreen()->availableGeometry()
+                                     : QRect(0, 0, 1366, 768);
+            tdr_->resize(QSize(1100, 660).boundedTo(screen.size() - QSize(16, 48)));
+        }
+    }
+    tdr_->fillSweepFields();
+    tdr_->show();
+    tdr_->raise();
+    tdr_->activateWindow();
 }
 
 QImage Desktop::annotatedPlot()
@@ -287,6 +308,7 @@ Desktop::~Desktop()
     mainBinder_.reset();
     manualBinder_.reset();
     delete bench_.data();
+    delete tdr_.data();
     delete manual_.data();
     delete main_.data();
     model_.reset();
@@ -370,6 +392,8 @@ void Desktop::programEnded()
     ended_ = true;
     if (bench_)
         bench_->close();
+    if (tdr_)
+        tdr_->close();
     manual_->close();
     main_->close();
     QCoreApplication::quit();

@@ -15,6 +15,8 @@
 #include "gui/menu_bar.h"
 #include "gui/plot_view.h"
 #include "gui/qt_platform.h"
+#include "gui/tdr_window.h"
+#include "gui/trace_tools_ui.h"
 
 namespace orbilan::gui {
 
@@ -61,6 +63,7 @@ public:
     FormBinder& manualBinder() { return *manualBinder_; }
     BenchWindow* bench() { return bench_; }
     MenuBar& menus() { return *menus_; }
+    TraceToolsUi& traceTools() { return *traceTools_; }
     // Shows the bench again (it only hides when closed).
     void showBench();
     void showHelp();
@@ -69,6 +72,9 @@ public:
     QImage annotatedPlot();
     void copyAnnotated();
     PlotView* plotView() { return plot_; }
+    // The time-domain view, made at its first showing.
+    void showTdr();
+    TdrWindow* tdrWindow() { return tdr_; }
     bool ended() const { return ended_; }
 
     // Repaints the plot views and picks up controls the model has added.
@@ -93,7 +99,9 @@ private:
     QPointer<BenchWindow> bench_;
     QPointer<PlotView> plot_;
     QPointer<MenuBar> menus_;
+    QPointer<TraceToolsUi> traceTools_;
     QPointer<HelpWindow> help_;
+    QPointer<TdrWindow> tdr_;
     QTimer repaint_;
     bool ended_ = false;
 };

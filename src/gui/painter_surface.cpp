@@ -262,4 +262,32 @@ void PainterSurface::text(double x, double y, const std::string& text, display::
     painter_.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, t);
 }
 
+void DrawReadoutBox(QPainter& painter, const QRectF& plot, const std::vector<display::ReadoutLine>& lines,
+                    const QFont& font)
+{
+    if (lines.empty())
+        return;
+    painter.save();
+    painter.setFont(font);
+    const QFontMetricsF metrics(font, painter.device());
+    double width = 0;
+    for (const display::ReadoutLine& line : lines)
+        width = std::max(width, metrics.horizontalAdvance(qs(line.text)));
+    const double pad = 6;
+    const QRectF box(plot.right() - width - 2 * pad - 4, plot.top() + 4, width + 2 * pad,
+                     metrics.height() * static_cast<double>(lines.size()) + 2 * pad);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
+    painter.setBrush(QColor(0, 0, 0, 200));
+    painter.drawRoundedRect(box, 4, 4);
+    double y = box.top() + pad;
+    for (const display::ReadoutLine& line : lines) {
+        painter.setPen(QColor((line.colour >> 16) & 0xFF, (line.colour >> 8) & 0xFF, line.colour & 0xFF));
+        painter.drawText(QRectF(box.left() + pad, y, width + 1, metrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                         qs(line.text));
+        y += metrics.height();
+    }
+    painter.restore();
+}
+
 } // namespace orbilan::gui

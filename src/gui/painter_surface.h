@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QRectF>
 
+#include "display/plot_scene.h"
 #include "display/surface.h"
 
 class QPainter;
@@ -68,5 +69,10 @@ private:
     // a narrow plot shows every other division's value instead of a smudge.
     std::vector<QRectF> captions_;
 };
+
+// Readout lines in a box at the top right corner of the plot, each in its
+// colour, over a dark translucent background (marker readouts).
+void DrawReadoutBox(QPainter& painter, const QRectF& plot, const std::vector<display::ReadoutLine>& lines,
+                    const QFont& font);
 
 } // namespace orbilan::gui

@@ -143,26 +143,8 @@ void PlotView::draw(QPainter& painter, const QSizeF& size, const display::PlotSc
 
 void PlotView::drawReadout(QPainter& painter, const QRectF& plot, const display::PlotScene& scene) const
 {
-    if (!scene.markersShown || scene.readout.empty())
-        return;
-    const QFontMetricsF metrics(font());
-    double width = 0;
-    for (const display::ReadoutLine& line : scene.readout)
-        width = std::max(width, metrics.horizontalAdvance(qs(line.text)));
-    const double pad = 6;
-    const QRectF box(plot.right() - width - 2 * pad - 4, plot.top() + 4, width + 2 * pad,
-                     metrics.height() * static_cast<double>(scene.readout.size()) + 2 * pad);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
-    painter.setBrush(QColor(0, 0, 0, 200));
-    painter.drawRoundedRect(box, 4, 4);
-    double y = box.top() + pad;
-    for (const display::ReadoutLine& line : scene.readout) {
-        painter.setPen(QColor((line.colour >> 16) & 0xFF, (line.colour >> 8) & 0xFF, line.colour & 0xFF));
-        painter.drawText(QRectF(box.left() + pad, y, width + 1, metrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                         qs(line.text));
-        y += metrics.height();
-    }
+    if (scene.markersShown)
+        DrawReadoutBox(painter, plot, scene.readout, font());
 }
 
 void PlotView::paintEvent(QPaintEvent*)

@@ -399,7 +399,7 @@ void RemoteControl::addFileCommands()
                 withFile(c, "CalLoadButton", app::LoadCalTitle, *path);
             });
     command("MMEMory:STORe:DATA", "\"NAME\"[,\"COMMENT\"]", {stringParam("file name"), stringParam("comment", true)},
-            "the displayed sweep as the window's CSV export (Save Data); .csv is added to a bare name",
+            "Save Data: the displayed sweep as CSV, or as Touchstone for a .s1p/.s2p name; .csv is added to a bare name",
             [this](CommandCall& c) {
                 std::string why;
                 const auto path = folder_.forWriting(withExtension(c.arg(0).text, ".csv"), why);

@@ -194,14 +194,28 @@ TEST_F(TraceToolsTest, AReferenceFileBecomesTheStoredTraceWhereItCoversTheSweep)
     act(input.click("DisplayMemory"));
 
     // Another display type takes the overlay off; after the next pass the
-    // reference is there again in the new quantities, for Show to draw.
+    // reference can be shown in it.
     act(input.click("DisplayButton"));
     act(input.choose("displaycombo", "rho,deg"));
     EXPECT_FALSE(ctl("DisplayMemory").visible());
     singleSweep();
     EXPECT_TRUE(ctl("DisplayMemory").visible());
-    EXPECT_EQ(ctl("DisplayMemory").caption(), "Show");
     EXPECT_NEAR(w.disp.StoredY1[10], 1.0 / 6, 1e-9);
+    EXPECT_FALSE(w.storedTraceOnPlot());
+    act(input.click("DisplayMemory"));
+    EXPECT_TRUE(w.storedTraceOnPlot());
+
+    // Another sweep (the sweep panel takes the overlay off): converted onto
+    // its points, and shown and hidden without a trace left behind.
+    setSweep("1", "11", 20);
+    singleSweep();
+    EXPECT_FALSE(w.storedTraceOnPlot());
+    EXPECT_EQ(w.disp.StoredFirst, 9); // 5 MHz in 0.5 MHz steps from 1 MHz
+    const ui::Image plain = w.plotCanvas().image();
+    act(input.click("DisplayMemory"));
+    EXPECT_NE(w.plotCanvas().image().pixels, plain.pixels);
+    act(input.click("DisplayMemory"));
+    EXPECT_EQ(w.plotCanvas().image().pixels, plain.pixels);
 
     // Store replaces it with the sweep.
     act(input.click("TraceSave"));

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -180,6 +182,18 @@ TEST_F(Menus, HelpShowsTheUsersSectionOfTheReadmeAndTheTitleNamesTheProgram)
     EXPECT_TRUE(text.startsWith("Using the program")) << text.left(80).toStdString();
     EXPECT_TRUE(text.contains("Set  Sweep") || text.contains("Set Sweep"));
     EXPECT_FALSE(text.contains("orbilan-cli session")); // other sections stay out
+
+    // Every picture the section shows is built into the program.
+    QFile readme(QStringLiteral(":/help/README.md"));
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    const QString section = gui::MarkdownSection(QString::fromUtf8(readme.readAll()), "Using the program");
+    const QRegularExpression picture(QStringLiteral(R"(!\[[^\]]*\]\(([^)]+)\))"));
+    int pictures = 0;
+    for (auto it = picture.globalMatch(section); it.hasNext(); ++pictures) {
+        const QString path = it.next().captured(1);
+        EXPECT_TRUE(QFile::exists(QStringLiteral(":/help/") + path)) << path.toStdString() << " is not built in";
+    }
+    EXPECT_GE(pictures, 6);
 
     const QString markdown = "# T\n## Before\nb\n## Using the program\nu1\n### Sub\nu2\n## After\na\n";
     EXPECT_EQ(gui::MarkdownSection(markdown, "Using the program"), "## Using the program\nu1\n### Sub\nu2");

@@ -9,6 +9,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QAbstractSpinBox>
 #include <QLabel>
 #include <QRadioButton>
 #include <QScreen>
@@ -20,6 +23,7 @@
 #include "gui/form_binder.h"
 #include "gui/plot_view.h"
 #include "gui/qt_text.h"
+#include "gui/tdr_window.h"
 
 namespace orbilan::test {
 namespace {
@@ -161,6 +165,35 @@ TEST_F(Screen, TheWindowFitsWithEveryControlReachableAndEveryCaptionWhole)
     click("SweepButton_3");
     ASSERT_TRUE(widget("SingleDisplayFrame")->isVisible());
     everythingReachable("single frequency");
+}
+
+TEST_F(Screen, TheTimeDomainViewFitsWithEveryControlReachable)
+{
+    start();
+    desktop->showTdr();
+    settle();
+    gui::TdrWindow* tdr = desktop->tdrWindow();
+    ASSERT_NE(tdr, nullptr);
+    ASSERT_TRUE(tdr->isVisible());
+    const QRect screen = available();
+    EXPECT_TRUE(screen.contains(tdr->frameGeometry()));
+    auto* scroll = tdr->findChild<QScrollArea*>(QStringLiteral("tdrControls"));
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_FALSE(scroll->verticalScrollBar()->isVisible()) << "the controls need no scrolling";
+    const QRect window(tdr->mapToGlobal(QPoint(0, 0)), tdr->size());
+    int checked = 0;
+    for (QWidget* w : tdr->findChildren<QWidget*>()) {
+        if (!w->isVisible() || !(qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w)
+                                 || qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QLineEdit*>(w)))
+            continue;
+        const QRect global(w->mapToGlobal(QPoint(0, 0)), w->size());
+        EXPECT_TRUE(window.contains(global)) << w->objectName().toStdString() << " outside the window";
+        captionFits(w, w->objectName().toStdString());
+        ++checked;
+    }
+    EXPECT_GE(checked, 12);
+    EXPECT_GE(tdr->plot()->width(), 400);
+    EXPECT_GE(tdr->plot()->height(), 250);
 }
 
 TEST_F(Screen, TheBenchStandsBesideTheMainWindowWhereThereIsRoom)
