@@ -69,20 +69,14 @@ void calibrate(const CalibrateArgs& a, CommandIo io)
 
 int calibrateCommand(const std::vector<std::string>& args, CommandIo io)
 {
-    try {
+    return reportFailures("calibrate", io.err, [&] {
         const CalibrateArgs a = parseCalibrateArgs(args);
-        if (a.help) {
-            io.out << CalibrateUsage << InstrumentOptionsHelp;
-            return 0;
-        }
-        calibrate(a, io);
+        if (!a.help.empty())
+            io.out << a.help;
+        else
+            calibrate(a, io);
         return 0;
-    } catch (const CommandFailed& f) {
-        io.err << "orbilan-cli calibrate: " << f.text << '\n';
-        if (f.status == 2 && f.text.find("unexpected argument") != std::string::npos)
-            io.err << CalibrateUsage;
-        return f.status;
-    }
+    });
 }
 
 int runCalibrate(const Args& args)

@@ -1,11 +1,10 @@
 // orbilan-cli config: the settings start-up would use, read from vna.ini.
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
-#include <system_error>
 
 #include "app/settings.h"
 #include "cli/commands.h"
+#include "cli/program_run.h"
 #include "ui/number_text.h"
 
 namespace orbilan::cli {
@@ -26,30 +25,18 @@ void printMessageLines(const std::string& message)
     std::cerr << line << '\n';
 }
 
-} // namespace
-
-int runConfig(const Args& args)
+int config(const Args& args)
 {
     std::string dir = ".";
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--dir" && i + 1 < args.size()) {
-            dir = args[++i];
-        } else if (args[i] == "--help" || args[i] == "-h") {
-            std::cout << "usage: orbilan-cli config [--dir DIR]\n"
-                         "Reads DIR/vna.ini (default: the current folder) as start-up does. Each message\n"
-                         "start-up would show goes to stderr; the effective settings go to stdout.\n";
-            return 0;
-        } else {
-            std::cerr << "orbilan-cli config: unexpected argument '" << args[i] << "'\n";
-            return 2;
-        }
+    OptionParser p("usage: orbilan-cli config [--dir DIR]\n",
+                   "Reads DIR/vna.ini as start-up does. Each message start-up would show goes to stderr;\n"
+                   "the effective settings go to stdout.\n");
+    p.value("--dir", "DIR", "the folder of vna.ini (default: the working folder)", dir, checkFolder);
+    if (!p.parse(args)) {
+        std::cout << p.help();
+        return 0;
     }
 
-    std::error_code ec;
-    if (!std::filesystem::is_directory(dir, ec)) {
-        std::cerr << "orbilan-cli config: --dir: no folder " << dir << '\n';
-        return 2;
-    }
     app::Settings s;
     const app::ConfigOutcome outcome = app::LoadConfigFile(dir, s, app::InitialTitle);
     for (const std::string& m : outcome.messages)
@@ -78,5 +65,9 @@ int runConfig(const Args& args)
               << "UsbId=" << s.UsbId << '\n';
     return 0;
 }
+
+} // namespace
+
+int runConfig(const Args& args) { return reportFailures("config", std::cerr, [&] { return config(args); }); }
 
 } // namespace orbilan::cli

@@ -7,39 +7,30 @@
 #include "app/settings.h"
 #include "brindle/usb_access.h"
 #include "cli/commands.h"
+#include "cli/program_run.h"
 #include "portio/parport_access.h"
 
 namespace orbilan::cli {
 
 namespace {
 
-constexpr const char* Usage =
-    "usage: orbilan-cli devices [--ini DIR]\n"
-    "Lists every printer port (/dev/parport*) and every USB device with the instrument's ids,\n"
-    "says whether each can be opened and claimed, and how to fix what cannot. The ids are\n"
-    "BRINDLE_USB_ID, else usbid in DIR/vna.ini (default: the working folder), else brindle's\n"
-    "default. Exit status 0 when at least one path is usable, 1 when none is.\n";
-
 void entry(const std::string& name, bool usable, const std::string& problem)
 {
     std::cout << "  " << name << (usable ? "  usable" : "  not usable: " + problem) << '\n';
 }
 
-} // namespace
-
-int runDevices(const Args& args)
+int devices(const Args& args)
 {
     std::string dir = ".";
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--ini" && i + 1 < args.size()) {
-            dir = args[++i];
-        } else if (args[i] == "--help" || args[i] == "-h") {
-            std::cout << Usage;
-            return 0;
-        } else {
-            std::cerr << "orbilan-cli devices: unexpected argument '" << args[i] << "'\n" << Usage;
-            return 2;
-        }
+    OptionParser p("usage: orbilan-cli devices [--ini DIR]\n",
+                   "Lists every printer port (/dev/parport*) and every USB device with the instrument's ids,\n"
+                   "says whether each can be opened and claimed, and how to fix what cannot. The ids are\n"
+                   "BRINDLE_USB_ID, else usbid in DIR/vna.ini, else brindle's default.\n"
+                   "Exit status 0 when at least one path is usable, 1 when none is.\n");
+    p.value("--ini", "DIR", "the folder of vna.ini (default: the working folder)", dir, checkFolder);
+    if (!p.parse(args)) {
+        std::cout << p.help();
+        return 0;
     }
 
     // The settings start-up would use; a missing file is no complaint here.
@@ -89,5 +80,9 @@ int runDevices(const Args& args)
               << '\n';
     return anyUsable ? 0 : 1;
 }
+
+} // namespace
+
+int runDevices(const Args& args) { return reportFailures("devices", std::cerr, [&] { return devices(args); }); }
 
 } // namespace orbilan::cli

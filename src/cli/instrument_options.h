@@ -5,10 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "app/main_window.h"
+#include "cli/option_parser.h"
 #include "cli/session.h"
 
 namespace orbilan::cli {
@@ -16,31 +17,25 @@ namespace orbilan::cli {
 struct InstrumentOptions {
     app::ProgramOptions program;  // iniDir, simulate
     std::string dut;              // --dut SPEC
-    std::string seedText;         // --seed N
+    std::optional<std::uint64_t> seed;
     std::string timing = "instant";
-    bool autoFollow = true;
-    bool simOption = false;       // a simulator option was given
+    bool noAutoFollow = false;
+    std::string simulatorOption;  // the last simulator option given, "" for none
 
+    bool autoFollow() const { return !noAutoFollow; }
     // Waits only pass for real on a real instrument or a real-time simulator.
     bool instant() const { return program.simulate && timing == "instant"; }
 };
 
-enum class OptionTaken { No, Yes, Error };
+// Declares the shared options, under their own heading.
+void addInstrumentOptions(OptionParser& parser, InstrumentOptions& options);
 
-// Takes args[i] when it is one of the shared options, moving i past its
-// value. On Error, `error` says what is wrong (without the command's name).
-OptionTaken takeInstrumentOption(const std::vector<std::string>& args, std::size_t& i, InstrumentOptions& options,
-                                 std::string& error);
-
-// Checks the combination once all options are read; "" when it is sound.
-std::string checkInstrumentOptions(const InstrumentOptions& options);
+// The combination, once all options are read; throws UsageError.
+void checkInstrumentOptions(const InstrumentOptions& options);
 
 // Configures the simulated instrument (timing, seed, device, auto-follow)
 // and fills the hooks a front end hands to the window. Does nothing without
 // --simulate. "" on success, else why the simulator refused.
 std::string startSimulator(const InstrumentOptions& options, SimulatorHooks& hooks);
-
-// The usage lines of the shared options.
-extern const char* const InstrumentOptionsHelp;
 
 } // namespace orbilan::cli

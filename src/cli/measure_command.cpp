@@ -228,19 +228,14 @@ int measure(const MeasureArgs& a, CommandIo io)
 
 int measureCommand(const std::vector<std::string>& args, CommandIo io)
 {
-    try {
+    return reportFailures("measure", io.err, [&] {
         const MeasureArgs a = parseMeasureArgs(args);
-        if (a.help) {
-            io.out << MeasureUsage << InstrumentOptionsHelp;
+        if (!a.help.empty()) {
+            io.out << a.help;
             return 0;
         }
         return measure(a, io);
-    } catch (const CommandFailed& f) {
-        io.err << "orbilan-cli measure: " << f.text << '\n';
-        if (f.status == 2 && f.text.find("unexpected argument") != std::string::npos)
-            io.err << MeasureUsage;
-        return f.status;
-    }
+    });
 }
 
 int runMeasure(const Args& args)

@@ -2,7 +2,6 @@
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
-#include <utility>
 
 #include "cli/measurement_commands.h"
 #include "cli/option_values.h"
@@ -11,50 +10,15 @@
 
 namespace orbilan::cli {
 
-const char* const CalibrateUsage =
-    "usage: orbilan-cli calibrate --mode reflection|transmission [--cds]\n"
-    "                             (--start F --stop F | --centre F --span F | --tdr-grid --stop F)\n"
-    "                             --steps N [--wait MS] [--averages N] -o FILE.cal [--quiet]\n"
-    "                             [instrument options]\n"
-    "Runs the program's calibration of the mode over the sweep and writes its calibration file.\n"
-    "Each standard is asked for on the terminal (Enter when connected, q to cancel), unless the\n"
-    "simulator connects it itself (--simulate without --no-auto-follow).\n"
-    "Frequencies are typed as in the sweep panel: 10m, 500k, 1000000 (Hz).\n"
-    "  --mode M           reflection (open, short, load) or transmission (thru, isolation)\n"
-    "  --cds              correlated double sampling on\n"
-    "  --steps N          frequency steps, 1 to 400 (N + 1 points)\n"
-    "  --tdr-grid         sweep the whole multiples of the step up to --stop (start = step), the\n"
-    "                     harmonic sweep a low-pass 'orbilan-cli tdr' needs\n"
-    "  --wait MS          ADC settling wait per reading, 0 to 250 ms\n"
-    "  --averages N       readings averaged per point, 1 to 100\n"
-    "  -o FILE            the calibration file to write\n"
-    "  --quiet            no progress line and no summary\n";
-
-const char* const MeasureUsage =
-    "usage: orbilan-cli measure --mode transmission|reflection|groupdelay --cal FILE.cal\n"
-    "                           [(--start F --stop F | --centre F --span F | --tdr-grid --stop F)]\n"
-    "                           [--steps N] [--wait MS]\n"
-    "                           [--averages N] [--display NAME] [--aperture HZ] [--sweeps N]\n"
-    "                           [--comment TEXT] [--limits FILE] -o OUT [--quiet] [instrument options]\n"
-    "Loads the calibration as the program does, sweeps once (or N times) and writes OUT by its\n"
-    "extension: .csv the program's data export for the display type; .s1p (reflection) or .s2p\n"
-    "(transmission, S21 only) Touchstone 1.1 in RI format.\n"
-    "Without sweep options the calibration's own sweep is measured; another sweep must lie inside\n"
-    "the calibration's range and is then interpolated.\n"
-    "  --tdr-grid         sweep the whole multiples of the step up to --stop (start = step, needs\n"
-    "                     --steps): the harmonic sweep a low-pass 'orbilan-cli tdr' needs\n"
-    "  --display NAME     an entry of the program's display list (dB,deg  mag,deg  |Z|,deg  rho,deg\n"
-    "                     Rs,Xs  Rp,Xp  SWR  RL,deg  Smith  dB,us); it decides the .csv columns\n"
-    "  --aperture HZ      group-delay aperture\n"
-    "  --sweeps N         measure N sweeps, each to its own file (OUT-1, OUT-2 ...)\n"
-    "  --comment TEXT     the comment line of the file\n"
-    "  --limits FILE      check every sweep against the limit lines in FILE (see the README);\n"
-    "                     the points outside go to standard error and the exit status is 3\n"
-    "  --quiet            no progress line and no summary\n";
-
 namespace {
 
-[[noreturn]] void bad(const std::string& text) { throw CommandFailed{2, text}; }
+[[noreturn]] void bad(const std::string& text) { throw UsageError{text, {}}; }
+
+void checked(const std::string& why)
+{
+    if (!why.empty())
+        bad(why);
+}
 
 std::string lowerExtension(const std::string& path)
 {
@@ -65,10 +29,10 @@ std::string lowerExtension(const std::string& path)
 // only held to their form here.
 constexpr std::uint64_t AnyCount = 1000000;
 
-void checked(const std::string& why)
+std::string countText(const std::string& option, const std::string& text)
 {
-    if (!why.empty())
-        bad(why);
+    std::uint64_t n = 0;
+    return checkWholeNumber(option, text, 0, AnyCount, n);
 }
 
 // The options both commands share beyond the instrument's.
@@ -79,9 +43,30 @@ struct CommonArgs {
     SweepRequest sweep;
     std::string output;
     bool quiet = false;
-    bool help = false;
     bool tdrGrid = false;
 };
+
+void declareSweep(OptionParser& p, CommonArgs& c, const char* tdrGridHelp)
+{
+    p.value("--start", "F", "the sweep's first frequency, typed as in the sweep panel:\n"
+                            "10m, 1.5m, 500k or 1000000 (Hz)",
+            c.start, checkFrequencyText)
+        .value("--stop", "F", "its last frequency", c.stop, checkFrequencyText)
+        .value("--centre, --center", "F", "the sweep's centre frequency, with --span instead of --start and --stop",
+               c.centre, checkFrequencyText)
+        .value("--span", "F", "its width", c.span, checkFrequencyText)
+        .flag("--tdr-grid", tdrGridHelp, c.tdrGrid)
+        .value("--steps", "N", "frequency steps, 1 to 400 (N + 1 points)", c.sweep.steps, countText)
+        .value("--wait", "MS", "ADC settling wait per reading, 0 to 250 ms", c.sweep.wait, countText)
+        .value("--averages", "N", "readings averaged per point, 1 to 100", c.sweep.averages, countText);
+}
+
+void declareEnd(OptionParser& p, CommonArgs& c, const char* outputHelp)
+{
+    p.value("-o, --output", "FILE", outputHelp, c.output)
+        .flag("-q, --quiet", "no progress line and no summary", c.quiet);
+    addInstrumentOptions(p, c.instrument);
+}
 
 // --tdr-grid --stop F --steps N: the Start+End sweep of the whole multiples
 // of its step, written as plain hertz for the panel.
@@ -108,69 +93,12 @@ void harmonicSweep(CommonArgs& c)
     c.stop = std::to_string(bounds.end);
 }
 
-// Reads the command line; `extra` takes the options of one command only
-// (returns false for an option it does not know).
-template <typename Extra>
-CommonArgs readArgs(const std::vector<std::string>& args, Extra&& extra)
+// What holds for both commands once their options are read.
+void checkCommon(CommonArgs& c)
 {
-    CommonArgs c;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size() || args[i + 1].empty())
-                bad(a + " needs a value");
-            return args[++i];
-        };
-        std::string error;
-        const OptionTaken taken = takeInstrumentOption(args, i, c.instrument, error);
-        if (taken == OptionTaken::Error)
-            bad(error);
-        if (taken == OptionTaken::Yes)
-            continue;
-        if (a == "--help" || a == "-h")
-            c.help = true;
-        else if (a == "--mode")
-            c.mode = value();
-        else if (a == "--start")
-            c.start = value();
-        else if (a == "--stop")
-            c.stop = value();
-        else if (a == "--centre" || a == "--center")
-            c.centre = value();
-        else if (a == "--span")
-            c.span = value();
-        else if (a == "--steps")
-            c.sweep.steps = value();
-        else if (a == "--wait")
-            c.sweep.wait = value();
-        else if (a == "--averages")
-            c.sweep.averages = value();
-        else if (a == "-o" || a == "--output")
-            c.output = value();
-        else if (a == "--quiet" || a == "-q")
-            c.quiet = true;
-        else if (a == "--tdr-grid")
-            c.tdrGrid = true;
-        else if (!extra(a, value))
-            bad("unexpected argument '" + a + "'");
-    }
-    if (c.help)
-        return c;
-    if (const std::string why = checkInstrumentOptions(c.instrument); !why.empty())
-        bad(why);
-    std::int32_t hz = 0;
-    std::uint64_t count = 0;
-    for (const auto& [option, text] : {std::pair{"--start", &c.start}, {"--stop", &c.stop}, {"--centre", &c.centre},
-                                       {"--span", &c.span}})
-        if (!text->empty())
-            checked(checkFrequency(option, *text, hz));
-    for (const auto& [option, text] :
-         {std::pair{"--steps", &c.sweep.steps}, {"--wait", &c.sweep.wait}, {"--averages", &c.sweep.averages}})
-        if (!text->empty())
-            checked(checkWholeNumber(option, *text, 0, AnyCount, count));
+    checkInstrumentOptions(c.instrument);
     if (c.tdrGrid)
         harmonicSweep(c);
-
     const bool startStop = !c.start.empty() || !c.stop.empty();
     const bool centreSpan = !c.centre.empty() || !c.span.empty();
     if (startStop && centreSpan)
@@ -184,24 +112,34 @@ CommonArgs readArgs(const std::vector<std::string>& args, Extra&& extra)
     c.sweep.f2 = centreSpan ? c.span : c.stop;
     if (c.output.empty())
         bad("-o FILE is missing");
-    return c;
 }
 
 } // namespace
 
 CalibrateArgs parseCalibrateArgs(const std::vector<std::string>& args)
 {
+    CommonArgs c;
     bool cds = false;
-    const CommonArgs c = readArgs(args, [&](const std::string& a, auto&&) {
-        if (a != "--cds")
-            return false;
-        cds = true;
-        return true;
-    });
+    OptionParser p(
+        "usage: orbilan-cli calibrate --mode reflection|transmission [--cds]\n"
+        "                             (--start F --stop F | --centre F --span F | --tdr-grid --stop F)\n"
+        "                             --steps N [--wait MS] [--averages N] -o FILE.cal [--quiet]\n"
+        "                             [instrument options]\n",
+        "Runs the program's calibration of the mode over the sweep and writes its calibration file.\n"
+        "Each standard is asked for on the terminal (Enter when connected, q to cancel), unless the\n"
+        "simulator connects it itself (--simulate without --no-auto-follow).\n");
+    p.value("--mode", "M", "reflection (open, short, load) or transmission (thru, isolation)", c.mode)
+        .flag("--cds", "correlated double sampling on (off without it)", cds);
+    declareSweep(p, c,
+                 "sweep the whole multiples of the step up to --stop (start = step), the\n"
+                 "harmonic sweep a low-pass 'orbilan-cli tdr' needs");
+    declareEnd(p, c, "the calibration file to write");
+
     CalibrateArgs out;
-    out.help = c.help;
-    if (c.help)
+    if (!p.parse(args)) {
+        out.help = p.help();
         return out;
+    }
     if (c.mode == "reflection")
         out.mode = 1;
     else if (c.mode == "transmission")
@@ -209,6 +147,7 @@ CalibrateArgs parseCalibrateArgs(const std::vector<std::string>& args)
     else
         bad(c.mode.empty() ? "--mode is missing (reflection or transmission)"
                            : "--mode is reflection or transmission, not '" + c.mode + "'");
+    checkCommon(c);
     if (c.sweep.f1.empty())
         bad("the sweep is missing: --start and --stop, or --centre and --span");
     if (c.sweep.steps.empty())
@@ -224,28 +163,43 @@ CalibrateArgs parseCalibrateArgs(const std::vector<std::string>& args)
 
 MeasureArgs parseMeasureArgs(const std::vector<std::string>& args)
 {
+    CommonArgs c;
     MeasureArgs out;
-    std::string sweeps;
-    const CommonArgs c = readArgs(args, [&](const std::string& a, auto&& value) {
-        if (a == "--cal")
-            out.calFile = value();
-        else if (a == "--display")
-            out.display = value();
-        else if (a == "--aperture")
-            out.aperture = value();
-        else if (a == "--sweeps")
-            sweeps = value();
-        else if (a == "--comment")
-            out.comment = value();
-        else if (a == "--limits")
-            out.limitsFile = value();
-        else
-            return false;
-        return true;
-    });
-    out.help = c.help;
-    if (c.help)
+    std::string aperture;
+    OptionParser p(
+        "usage: orbilan-cli measure --mode transmission|reflection|groupdelay --cal FILE.cal\n"
+        "                           [(--start F --stop F | --centre F --span F | --tdr-grid --stop F)]\n"
+        "                           [--steps N] [--wait MS]\n"
+        "                           [--averages N] [--display NAME] [--aperture HZ] [--sweeps N]\n"
+        "                           [--comment TEXT] [--limits FILE] -o OUT [--quiet] [instrument options]\n",
+        "Loads the calibration as the program does, sweeps once (or N times) and writes OUT by its\n"
+        "extension: .csv the program's data export for the display type; .s1p (reflection) or .s2p\n"
+        "(transmission, S21 only) Touchstone 1.1 in RI format.\n"
+        "Without sweep options the calibration's own sweep is measured; another sweep must lie inside\n"
+        "the calibration's range and is then interpolated.\n");
+    p.value("--mode", "M", "transmission, reflection or groupdelay", c.mode)
+        .value("--cal", "FILE.cal", "the calibration to measure with", out.calFile);
+    declareSweep(p, c,
+                 "sweep the whole multiples of the step up to --stop (start = step, needs\n"
+                 "--steps): the harmonic sweep a low-pass 'orbilan-cli tdr' needs");
+    p.value("--display", "NAME",
+            "an entry of the program's display list (dB,deg  mag,deg  |Z|,deg  rho,deg\n"
+            "Rs,Xs  Rp,Xp  SWR  RL,deg  Smith  dB,us); it decides the .csv columns",
+            out.display)
+        .value("--aperture", "HZ", "group-delay aperture, a frequency as --start takes it", aperture,
+               checkFrequencyText)
+        .whole("--sweeps", "N", "measure N sweeps, each to its own file (OUT-1, OUT-2 ...)", 1, 100000, out.sweeps)
+        .value("--comment", "TEXT", "the comment line of the file", out.comment)
+        .value("--limits", "FILE",
+               "check every sweep against the limit lines in FILE (see the README);\n"
+               "the points outside go to standard error and the exit status is 3",
+               out.limitsFile);
+    declareEnd(p, c, "the file to write: .csv, .s1p or .s2p");
+
+    if (!p.parse(args)) {
+        out.help = p.help();
         return out;
+    }
     if (c.mode == "transmission")
         out.mode = 0;
     else if (c.mode == "reflection")
@@ -257,17 +211,13 @@ MeasureArgs parseMeasureArgs(const std::vector<std::string>& args)
                            : "--mode is transmission, reflection or groupdelay, not '" + c.mode + "'");
     if (out.calFile.empty())
         bad("--cal FILE is missing");
-    if (!sweeps.empty()) {
-        std::uint64_t n = 0;
-        checked(checkWholeNumber("--sweeps", sweeps, 1, 100000, n));
-        out.sweeps = static_cast<int>(n);
-    }
-    if (!out.aperture.empty() && out.mode != 2)
+    checkCommon(c);
+    if (!aperture.empty() && out.mode != 2)
         bad("--aperture belongs to --mode groupdelay");
-    if (!out.aperture.empty()) {
+    if (!aperture.empty()) {
         // The aperture box takes hertz: a unit letter is worked out here.
         std::int32_t hz = 0;
-        checked(checkFrequency("--aperture", out.aperture, hz));
+        checked(checkFrequency("--aperture", aperture, hz));
         out.aperture = std::to_string(hz);
     }
 

@@ -13,7 +13,7 @@ namespace orbilan::cli {
 enum class OutputKind { Csv, Touchstone1, Touchstone2 };
 
 struct CalibrateArgs {
-    bool help = false;
+    std::string help;         // the help text, when --help asked for it
     InstrumentOptions instrument;
     int mode = -1;            // MeasMode: 0 transmission, 1 reflection
     SweepRequest sweep;
@@ -22,7 +22,7 @@ struct CalibrateArgs {
 };
 
 struct MeasureArgs {
-    bool help = false;
+    std::string help;
     InstrumentOptions instrument;
     int mode = -1;            // MeasMode: 0 transmission, 1 reflection, 2 group delay
     std::string calFile;
@@ -37,7 +37,7 @@ struct MeasureArgs {
     bool quiet = false;
 };
 
-// Both throw CommandFailed (status 2) on bad usage.
+// Both throw UsageError on bad usage.
 CalibrateArgs parseCalibrateArgs(const std::vector<std::string>& args);
 MeasureArgs parseMeasureArgs(const std::vector<std::string>& args);
 
@@ -49,8 +49,5 @@ std::string numberedOutput(const std::string& output, int n, int count);
 // 3 when a point of a sweep lies outside its --limits.
 int calibrateCommand(const std::vector<std::string>& args, CommandIo io);
 int measureCommand(const std::vector<std::string>& args, CommandIo io);
-
-extern const char* const CalibrateUsage;
-extern const char* const MeasureUsage;
 
 } // namespace orbilan::cli

@@ -2,13 +2,12 @@
 
 #include <cctype>
 #include <cmath>
-#include <optional>
 #include <charconv>
 #include <cstdint>
+#include <filesystem>
 #include <system_error>
 
 #include "sweep/frequency.h"
-#include "ui/number_text.h"
 
 namespace orbilan::cli {
 
@@ -69,10 +68,16 @@ std::string checkWholeNumber(const std::string& option, const std::string& text,
 
 std::string checkNumber(const std::string& option, const std::string& text, double& value)
 {
-    const std::optional<double> v = ui::parseNumber(text);
-    if (!v || !std::isfinite(*v))
+    // Not the program's own number reading, which also takes blanks around,
+    // &H hexadecimal and a D exponent: a command line means none of them.
+    const std::size_t sign = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    const std::string unsigned_ = text.substr(sign);
+    double v = 0;
+    if (decimalLength(unsigned_) != unsigned_.size() || unsigned_.empty() ||
+        std::from_chars(unsigned_.data(), unsigned_.data() + unsigned_.size(), v).ec != std::errc() ||
+        !std::isfinite(v))
         return option + " needs a number, not '" + text + "'";
-    value = *v;
+    value = text[0] == '-' ? -v : v;
     return {};
 }
 
@@ -102,6 +107,18 @@ std::string checkFrequency(const std::string& option, const std::string& text, s
         return option + " " + text + " is beyond the frequencies a sweep can take";
     hz = entry.hz;
     return {};
+}
+
+std::string checkFrequencyText(const std::string& option, const std::string& text)
+{
+    std::int32_t hz = 0;
+    return checkFrequency(option, text, hz);
+}
+
+std::string checkFolder(const std::string& option, const std::string& text)
+{
+    std::error_code ec;
+    return std::filesystem::is_directory(text, ec) ? std::string() : option + ": no folder " + text;
 }
 
 } // namespace orbilan::cli

@@ -24,5 +24,11 @@ std::string checkNumber(const std::string& option, const std::string& text, doub
 // after it, m (MHz), k (kHz) or h (Hz), in either case; no letter means Hz.
 // Never negative. `hz` is what the panel makes of it.
 std::string checkFrequency(const std::string& option, const std::string& text, std::int32_t& hz);
+// The same, for a field that keeps the text as typed.
+std::string checkFrequencyText(const std::string& option, const std::string& text);
+
+// A folder that exists: a mistyped one would quietly give the default
+// settings, the instrument perhaps on the wrong port.
+std::string checkFolder(const std::string& option, const std::string& text);
 
 } // namespace orbilan::cli

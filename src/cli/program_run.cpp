@@ -22,7 +22,7 @@ ProgramRun::ProgramRun(std::string command, const InstrumentOptions& options, co
     platform_.realSleep = !options.instant();
     platform_.beforeMessage = hooks_.prompt;
     platform_.echoLineEnd = !io.typedAnswers;
-    platform_.standardsConnectThemselves = options.program.simulate && options.autoFollow;
+    platform_.standardsConnectThemselves = options.program.simulate && options.autoFollow();
     platform_.beforeAsking = [this] {
         if (progress_)
             progress_->pause();
@@ -51,6 +51,21 @@ ProgramRun::~ProgramRun()
     endProgress();
     window_->onPointYield = nullptr;
     window_->onCalibrationFinished = nullptr;
+}
+
+int reportFailures(const std::string& command, std::ostream& err, const std::function<int()>& body)
+{
+    try {
+        return body();
+    } catch (const UsageError& e) {
+        err << "orbilan-cli " << command << ": " << e.text << '\n';
+        if (!e.usage.empty())
+            err << e.usage << "'orbilan-cli " << command << " --help' describes every option.\n";
+        return 2;
+    } catch (const CommandFailed& f) {
+        err << "orbilan-cli " << command << ": " << f.text << '\n';
+        return f.status;
+    }
 }
 
 void ProgramRun::fail(int status, const std::string& text) const { throw CommandFailed{status, text}; }

@@ -6,6 +6,7 @@
 // state the window shows.
 #pragma once
 
+#include <functional>
 #include <istream>
 #include <memory>
 #include <optional>
@@ -17,6 +18,7 @@
 #include "app/user_input.h"
 #include "cli/command_platform.h"
 #include "cli/instrument_options.h"
+#include "cli/option_parser.h"
 #include "cli/progress_bar.h"
 
 namespace orbilan::cli {
@@ -39,6 +41,12 @@ struct CommandFailed {
     int status = 1;
     std::string text;
 };
+
+// Runs a command's body for its exit status. A UsageError prints
+// "orbilan-cli COMMAND: why" (with the usage lines when an argument was not
+// understood) and gives 2; a CommandFailed prints its line and gives its
+// status.
+int reportFailures(const std::string& command, std::ostream& err, const std::function<int()>& body);
 
 // The sweep as the sweep panel takes it. Empty texts leave a field as it is.
 struct SweepRequest {

@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/instrument_options.h"
+#include "cli/program_run.h"
 #include "remote/remote_control.h"
 #include "remote/remote_platform.h"
 #include "remote/scpi_server.h"
@@ -18,111 +19,48 @@ volatile std::sig_atomic_t stopRequested = 0;
 
 extern "C" void requestStop(int) { stopRequested = 1; }
 
-void usage(std::ostream& out, const remote::CommandTable* commands)
-{
-    out << "usage: orbilan-cli serve [instrument options] [--port N] [--bind ADDRESS] [--data-dir DIR] [--quiet]\n"
-           "Starts the program and serves SCPI commands on a raw TCP socket, one command per line\n"
-           "(LF or CR-LF), several separated by ';'. Queries answer one line. SIGINT or SIGTERM\n"
-           "end the server with the program's own exit.\n"
-           "  --port N           the TCP port (default 5025; 0 lets the system choose)\n"
-           "  --bind ADDRESS     the address to listen on (default 127.0.0.1; any other address\n"
-           "                     lets everyone who reaches it control the instrument)\n"
-           "  --data-dir DIR     the folder MMEMory file names are relative to (default: the\n"
-           "                     working folder); absolute names, .. and links out of it are refused\n"
-           "  --quiet            no line on stderr when a client connects or leaves\n"
-           "Once listening it writes 'listening on ADDRESS:PORT' to stdout. One client controls the\n"
-           "instrument at a time; another connection meanwhile gets one line\n"
-           "-221,\"Settings conflict;another client controls Orbilan\" and is closed.\n"
-        << InstrumentOptionsHelp;
-    if (commands)
-        out << "Commands (upper case: the short form; [ ] optional; case is free):\n" << remote::commandHelp(*commands);
-}
-
-bool parsePort(const std::string& text, int& port)
-{
-    if (text.empty() || text.size() > 5)
-        return false;
-    port = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        port = port * 10 + (c - '0');
-    }
-    return port <= 65535;
-}
-
-} // namespace
-
-int runServe(const Args& args)
+int serve(const Args& args)
 {
     InstrumentOptions options;
     int port = 5025;
     std::string bind = "127.0.0.1";
     std::string dataDir = ".";
     bool quiet = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](const char* what) -> const std::string* {
-            if (i + 1 >= args.size()) {
-                std::cerr << "orbilan-cli serve: " << a << " needs " << what << '\n';
-                return nullptr;
-            }
-            return &args[++i];
-        };
-        if (a == "--help" || a == "-h") {
-            // The command list is the table itself, so it cannot drift from what the server does.
-            remote::RemotePlatform platform(std::cerr);
-            app::MainWindow window(platform, options.program);
-            remote::RemoteControl control(window, ".");
-            usage(std::cout, &control.commands());
-            return 0;
-        }
-        if (a == "--port") {
-            const std::string* v = value("a port number");
-            if (!v)
-                return 2;
-            if (!parsePort(*v, port)) {
-                std::cerr << "orbilan-cli serve: --port is a whole number from 0 to 65535\n";
-                return 2;
-            }
-            continue;
-        }
-        if (a == "--bind" || a == "--data-dir") {
-            const std::string* v = value(a == "--bind" ? "an address" : "a folder");
-            if (!v)
-                return 2;
-            (a == "--bind" ? bind : dataDir) = *v;
-            continue;
-        }
-        if (a == "--quiet") {
-            quiet = true;
-            continue;
-        }
-        std::string error;
-        const OptionTaken taken = takeInstrumentOption(args, i, options, error);
-        if (taken == OptionTaken::Error) {
-            std::cerr << "orbilan-cli serve: " << error << '\n';
-            return 2;
-        }
-        if (taken == OptionTaken::No) {
-            std::cerr << "orbilan-cli serve: unexpected argument '" << a << "'\n";
-            usage(std::cerr, nullptr);
-            return 2;
-        }
+    OptionParser p(
+        "usage: orbilan-cli serve [instrument options] [--port N] [--bind ADDRESS] [--data-dir DIR] [--quiet]\n",
+        "Starts the program and serves SCPI commands on a raw TCP socket, one command per line\n"
+        "(LF or CR-LF), several separated by ';'. Queries answer one line. SIGINT or SIGTERM\n"
+        "end the server with the program's own exit.\n"
+        "Once listening it writes 'listening on ADDRESS:PORT' to stdout. One client controls the\n"
+        "instrument at a time; another connection meanwhile gets one line\n"
+        "-221,\"Settings conflict;another client controls Orbilan\" and is closed.\n");
+    p.whole("--port", "N", "the TCP port (default 5025; 0 lets the system choose)", 0, 65535, port)
+        .value("--bind", "ADDRESS",
+               "the address to listen on (default 127.0.0.1; any other address\n"
+               "lets everyone who reaches it control the instrument)",
+               bind)
+        .value("--data-dir", "DIR",
+               "the folder MMEMory file names are relative to (default: the\n"
+               "working folder); absolute names, .. and links out of it are refused",
+               dataDir,
+               [](const std::string& option, const std::string& text) {
+                   return remote::DataFolder(text).valid() ? std::string() : option + " " + text + " is no folder";
+               })
+        .flag("-q, --quiet", "no line on stderr when a client connects or leaves", quiet);
+    addInstrumentOptions(p, options);
+    if (!p.parse(args)) {
+        // The command list is the table itself, so it cannot drift from what the server does.
+        remote::RemotePlatform platform(std::cerr);
+        app::MainWindow window(platform, options.program);
+        remote::RemoteControl control(window, ".");
+        std::cout << p.help() << "Commands (upper case: the short form; [ ] optional; case is free):\n"
+                  << remote::commandHelp(control.commands());
+        return 0;
     }
-    if (const std::string why = checkInstrumentOptions(options); !why.empty()) {
-        std::cerr << "orbilan-cli serve: " << why << '\n';
-        return 2;
-    }
-    if (!remote::DataFolder(dataDir).valid()) {
-        std::cerr << "orbilan-cli serve: --data-dir " << dataDir << " is no folder\n";
-        return 2;
-    }
+    checkInstrumentOptions(options);
     SimulatorHooks hooks;
-    if (const std::string why = startSimulator(options, hooks); !why.empty()) {
-        std::cerr << "orbilan-cli serve: " << why << '\n';
-        return 2;
-    }
+    if (const std::string why = startSimulator(options, hooks); !why.empty())
+        throw CommandFailed{2, why};
 
     remote::RemotePlatform platform(std::cerr);
     platform.notePrefix = "orbilan-cli serve: note: ";
@@ -134,12 +72,8 @@ int runServe(const Args& args)
             hooks.calibrationDone();
     };
     window.deliver([&window] { window.Form_Load(); });
-    if (window.ended()) {
-        std::cerr << "orbilan-cli serve: " << (platform.lastNote().empty() ? "the program ended while starting"
-                                                                            : platform.lastNote())
-                  << '\n';
-        return 1;
-    }
+    if (window.ended())
+        throw CommandFailed{1, platform.lastNote().empty() ? "the program ended while starting" : platform.lastNote()};
     if (hooks.configured)
         hooks.configured(window.settings);
 
@@ -150,10 +84,8 @@ int runServe(const Args& args)
     remote::ScpiServer::Options serverOptions;
     serverOptions.address = bind;
     serverOptions.port = port;
-    if (const std::string why = server.listen(serverOptions); !why.empty()) {
-        std::cerr << "orbilan-cli serve: " << why << '\n';
-        return 1;
-    }
+    if (const std::string why = server.listen(serverOptions); !why.empty())
+        throw CommandFailed{1, why};
     if (!remote::net::isLoopbackAddress(bind))
         std::cerr << "orbilan-cli serve: warning: listening on " << bind
                   << ": anyone who can reach this address controls the instrument\n";
@@ -197,11 +129,13 @@ int runServe(const Args& args)
     const bool endedByItself = window.ended();
     control.exitProgram();
     server.close();
-    if (endedByItself) {
-        std::cerr << "orbilan-cli serve: the program ended: " << platform.lastNote() << '\n';
-        return 1;
-    }
+    if (endedByItself)
+        throw CommandFailed{1, "the program ended: " + platform.lastNote()};
     return 0;
 }
+
+} // namespace
+
+int runServe(const Args& args) { return reportFailures("serve", std::cerr, [&] { return serve(args); }); }
 
 } // namespace orbilan::cli

@@ -14,34 +14,9 @@
 
 namespace orbilan::cli {
 
-const char* const TdrUsage =
-    "usage: orbilan-cli tdr IN.s1p [--vf F] [--window kaiser[:BETA]|hann|none] [--mode lowpass|bandpass]\n"
-    "                      [--max-distance M] -o OUT.csv [--quiet]\n"
-    "Turns a reflection measurement into time domain (TDR) and writes one CSV row per time point,\n"
-    "from 0 to the alias-free range or M metres, under the header\n"
-    "distance_m,time_s,impulse,step_rho,impedance_ohm (band-pass leaves the last two empty).\n"
-    "Low-pass needs a harmonic sweep (start = step): measure one with\n"
-    "'orbilan-cli measure --tdr-grid --stop F --steps N'.\n"
-    "  --vf F             velocity factor of the line, above 0 up to 1 (default 1; solid PE 0.66,\n"
-    "                     foam 0.82, air 1.0)\n"
-    "  --window W         kaiser (beta 6), kaiser:BETA (0 to 30), hann or none (default kaiser)\n"
-    "  --mode M           lowpass (default: impulse, step and impedance) or bandpass (impulse\n"
-    "                     magnitude, any evenly spaced sweep)\n"
-    "  --max-distance M   last row at M metres (one-way distance along the line)\n"
-    "  -o FILE            the CSV file to write\n"
-    "  --quiet            no summary\n";
-
 namespace {
 
-[[noreturn]] void bad(const std::string& text) { throw CommandFailed{2, text}; }
-
-double numberOption(const std::string& option, const std::string& text)
-{
-    double v = 0;
-    if (const std::string why = checkNumber(option, text, v); !why.empty())
-        bad(why);
-    return v;
-}
+[[noreturn]] void bad(const std::string& text) { throw UsageError{text, {}}; }
 
 analysis::TdrWindow windowOption(const std::string& text)
 {
@@ -53,7 +28,9 @@ analysis::TdrWindow windowOption(const std::string& text)
     if (lower == "kaiser")
         return {analysis::WindowShape::Kaiser, analysis::TdrWindow{}.beta};
     if (lower.rfind("kaiser:", 0) == 0) {
-        const double beta = numberOption("--window kaiser:BETA", text.substr(7));
+        double beta = 0;
+        if (const std::string why = checkNumber("--window kaiser:BETA", text.substr(7), beta); !why.empty())
+            bad(why);
         if (beta < 0 || beta > analysis::MaxKaiserBeta)
             bad("--window kaiser:BETA takes a beta from 0 to " + ui::formatGeneral(analysis::MaxKaiserBeta));
         return {analysis::WindowShape::Kaiser, beta};
@@ -139,55 +116,53 @@ void run(const TdrArgs& a, CommandIo io)
 TdrArgs parseTdrArgs(const std::vector<std::string>& args)
 {
     TdrArgs out;
-    std::string vf, window, mode, maxDistance;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size() || args[i + 1].empty())
-                bad(a + " needs a value");
-            return args[++i];
-        };
-        if (a == "--help" || a == "-h")
-            out.help = true;
-        else if (a == "--vf")
-            vf = value();
-        else if (a == "--window")
-            window = value();
-        else if (a == "--mode")
-            mode = value();
-        else if (a == "--max-distance")
-            maxDistance = value();
-        else if (a == "-o" || a == "--output")
-            out.output = value();
-        else if (a == "--quiet" || a == "-q")
-            out.quiet = true;
-        else if (!a.empty() && a[0] != '-' && out.input.empty())
-            out.input = a;
-        else
-            bad("unexpected argument '" + a + "'");
-    }
-    if (out.help)
+    std::string window, mode;
+    OptionParser p(
+        "usage: orbilan-cli tdr IN.s1p [--vf F] [--window kaiser[:BETA]|hann|none] [--mode lowpass|bandpass]\n"
+        "                      [--max-distance M] -o OUT.csv [--quiet]\n",
+        "Turns a reflection measurement into time domain (TDR) and writes one CSV row per time point,\n"
+        "from 0 to the alias-free range or M metres, under the header\n"
+        "distance_m,time_s,impulse,step_rho,impedance_ohm (band-pass leaves the last two empty).\n"
+        "Low-pass needs a harmonic sweep (start = step): measure one with\n"
+        "'orbilan-cli measure --tdr-grid --stop F --steps N'.\n");
+    p.positional("IN.s1p", out.input)
+        .value("--vf", "F",
+               "velocity factor of the line, above 0 up to 1 (default 1; solid PE 0.66,\n"
+               "foam 0.82, air 1.0)",
+               [&](const std::string& option, const std::string& text) {
+                   if (const std::string why = checkNumber(option, text, out.velocityFactor); !why.empty())
+                       bad(why);
+                   if (!(out.velocityFactor > 0 && out.velocityFactor <= 1))
+                       bad(option + " is a velocity factor above 0 and at most 1, not '" + text + "'");
+               })
+        .value("--window", "W", "kaiser (beta 6), kaiser:BETA (0 to 30), hann or none (default kaiser)", window)
+        .value("--mode", "M",
+               "lowpass (default: impulse, step and impedance) or bandpass (impulse\n"
+               "magnitude, any evenly spaced sweep)",
+               mode)
+        .value("--max-distance", "M", "last row at M metres (one-way distance along the line)",
+               [&](const std::string& option, const std::string& text) {
+                   if (const std::string why = checkNumber(option, text, out.maxDistance); !why.empty())
+                       bad(why);
+                   if (!(out.maxDistance > 0))
+                       bad(option + " is a distance in metres above 0, not '" + text + "'");
+               })
+        .value("-o, --output", "FILE", "the CSV file to write", out.output)
+        .flag("-q, --quiet", "no summary", out.quiet);
+    if (!p.parse(args)) {
+        out.help = p.help();
         return out;
+    }
     if (out.input.empty())
         bad("the input file is missing: orbilan-cli tdr IN.s1p ...");
     if (touchstone::PortsOfName(out.input) != 1)
         bad("tdr reads a reflection measurement, a Touchstone .s1p file, not '" + out.input + "'");
-    if (!vf.empty()) {
-        out.velocityFactor = numberOption("--vf", vf);
-        if (!(out.velocityFactor > 0 && out.velocityFactor <= 1))
-            bad("--vf is a velocity factor above 0 and at most 1, not '" + vf + "'");
-    }
     if (!window.empty())
         out.options.window = windowOption(window);
     if (mode == "bandpass")
         out.options.mode = analysis::TdrMode::BandPass;
     else if (!mode.empty() && mode != "lowpass")
         bad("--mode is lowpass or bandpass, not '" + mode + "'");
-    if (!maxDistance.empty()) {
-        out.maxDistance = numberOption("--max-distance", maxDistance);
-        if (!(out.maxDistance > 0))
-            bad("--max-distance is a distance in metres above 0, not '" + maxDistance + "'");
-    }
     if (out.output.empty())
         bad("-o FILE is missing");
     return out;
@@ -213,20 +188,14 @@ std::string TdrCsv(const analysis::TdrResult& result, double velocityFactor, dou
 
 int tdrCommand(const std::vector<std::string>& args, CommandIo io)
 {
-    try {
+    return reportFailures("tdr", io.err, [&] {
         const TdrArgs a = parseTdrArgs(args);
-        if (a.help) {
-            io.out << TdrUsage;
-            return 0;
-        }
-        run(a, io);
+        if (!a.help.empty())
+            io.out << a.help;
+        else
+            run(a, io);
         return 0;
-    } catch (const CommandFailed& f) {
-        io.err << "orbilan-cli tdr: " << f.text << '\n';
-        if (f.status == 2 && f.text.find("unexpected argument") != std::string::npos)
-            io.err << TdrUsage;
-        return f.status;
-    }
+    });
 }
 
 int runTdr(const Args& args)

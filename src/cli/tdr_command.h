@@ -11,7 +11,7 @@
 namespace orbilan::cli {
 
 struct TdrArgs {
-    bool help = false;
+    std::string help;               // the help text, when --help asked for it
     std::string input;              // the .s1p file
     analysis::TdrOptions options;
     double velocityFactor = 1;
@@ -20,7 +20,7 @@ struct TdrArgs {
     bool quiet = false;
 };
 
-// Throws CommandFailed (status 2) on bad usage.
+// Throws UsageError on bad usage.
 TdrArgs parseTdrArgs(const std::vector<std::string>& args);
 
 // The CSV text: the header line, then one row per time point up to
@@ -29,7 +29,5 @@ TdrArgs parseTdrArgs(const std::vector<std::string>& args);
 std::string TdrCsv(const analysis::TdrResult& result, double velocityFactor, double maxDistance);
 
 int tdrCommand(const std::vector<std::string>& args, CommandIo io);
-
-extern const char* const TdrUsage;
 
 } // namespace orbilan::cli

@@ -1,68 +1,63 @@
 #include "gui/command_line.h"
 
 #include <QDir>
-#include <QFileInfo>
 
+#include "cli/option_parser.h"
 #include "gui/qt_text.h"
 
 namespace orbilan::gui {
+
+namespace {
+
+// The desktop program's options, declared as orbilan-cli declares its own.
+cli::OptionParser declare(CommandLine& line)
+{
+    cli::OptionParser p("usage: orbilan [--simulate] [--ini DIR] [--remote[=PORT]]\n",
+                        "\n"
+                        "Orbilan drives the Kesp vector network analyser.\n"
+                        "\n");
+    p.flag("--simulate",
+           "use the simulated instrument (also ORBILAN_SIMULATE=1) and\n"
+           "open the simulator's bench window",
+           line.options.simulate)
+        .value("--ini", "DIR", "read vna.ini from DIR instead of the current folder", line.options.iniDir,
+               cli::checkFolder)
+        .optionalValue("--remote", "PORT",
+                       "serve SCPI commands on 127.0.0.1, port 5025 or PORT; the\n"
+                       "window follows the client (see orbilan-cli serve --help)",
+                       "5025", [&line](const std::string& option, const std::string& text) {
+                           std::uint64_t port = 0;
+                           if (std::string why = cli::checkWholeNumber(option, text, 1, 65535, port); !why.empty())
+                               throw cli::UsageError{why, {}};
+                           line.remotePort = static_cast<int>(port);
+                       })
+        .flag("--version", "print the version and exit", line.version);
+    return p;
+}
+
+} // namespace
 
 CommandLine parseCommandLine(const QStringList& arguments, bool simulateFromEnvironment)
 {
     CommandLine line;
     line.options.simulate = simulateFromEnvironment;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            line.help = true;
-        } else if (a == QLatin1String("--version")) {
-            line.version = true;
-        } else if (a == QLatin1String("--simulate")) {
-            line.options.simulate = true;
-        } else if (a == QLatin1String("--ini") || a.startsWith(QLatin1String("--ini="))) {
-            QString dir;
-            if (a == QLatin1String("--ini")) {
-                if (i + 1 >= arguments.size()) {
-                    line.error = "--ini needs a folder";
-                    return line;
-                }
-                dir = arguments[++i];
-            } else {
-                dir = a.mid(6);
-            }
-            if (!QFileInfo(dir).isDir()) {
-                line.error = "--ini: no folder " + ss(dir);
-                return line;
-            }
-            line.options.iniDir = ss(QDir(dir).absolutePath());
-        } else if (a == QLatin1String("--remote") || a.startsWith(QLatin1String("--remote="))) {
-            bool ok = true;
-            line.remotePort = a == QLatin1String("--remote") ? 5025 : a.mid(9).toInt(&ok);
-            if (!ok || line.remotePort < 1 || line.remotePort > 65535) {
-                line.error = "--remote=PORT needs a port from 1 to 65535";
-                return line;
-            }
-        } else {
-            line.error = "unknown argument " + ss(a);
-            return line;
-        }
+    std::vector<std::string> args;
+    for (const QString& a : arguments)
+        args.push_back(ss(a));
+    try {
+        line.help = !declare(line).parse(args);
+    } catch (const cli::UsageError& e) {
+        line.error = e.text;
     }
+    if (line.error.empty() && line.options.iniDir != ".")
+        line.options.iniDir = ss(QDir(QString::fromStdString(line.options.iniDir)).absolutePath());
     return line;
 }
 
 std::string usageText()
 {
-    return "usage: orbilan [--simulate] [--ini DIR] [--remote[=PORT]]\n"
-           "\n"
-           "Orbilan drives the Kesp vector network analyser.\n"
-           "\n"
-           "  --simulate   use the simulated instrument (also ORBILAN_SIMULATE=1) and\n"
-           "               open the simulator's bench window\n"
-           "  --ini DIR    read vna.ini from DIR instead of the current folder\n"
-           "  --remote[=PORT]  serve SCPI commands on 127.0.0.1, port 5025 or PORT; the\n"
-           "               window follows the client (see orbilan-cli serve --help)\n"
-           "  --version    print the version and exit\n"
-           "  --help       print this text and exit\n";
+    CommandLine unused;
+    return declare(unused).help();
 }
 
 } // namespace orbilan::gui

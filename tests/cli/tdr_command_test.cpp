@@ -119,7 +119,7 @@ TEST(TdrArgs, OptionsAndTheirMisuse)
         {{"-o", "x.csv"}, "the input file is missing"},
         {{"in.s1p"}, "-o FILE is missing"},
         {{"in.s2p", "-o", "x.csv"}, "a Touchstone .s1p file, not 'in.s2p'"},
-        {{"in.s1p", "b.s1p", "-o", "x.csv"}, "unexpected argument 'b.s1p'"},
+        {{"in.s1p", "b.s1p", "-o", "x.csv"}, "one IN.s1p at a time: 'in.s1p' and 'b.s1p'"},
         {{"in.s1p", "--vf", "0", "-o", "x.csv"}, "--vf is a velocity factor above 0 and at most 1, not '0'"},
         {{"in.s1p", "--vf", "1.01", "-o", "x.csv"}, "at most 1"},
         {{"in.s1p", "--vf", "nan", "-o", "x.csv"}, "--vf needs a number, not 'nan'"},

@@ -269,9 +269,14 @@ TEST(CommandLine, SimulateIniHelpVersionAndMistakes)
 
     EXPECT_TRUE(parseCommandLine({"--help"}, false).help);
     EXPECT_TRUE(parseCommandLine({"--version"}, false).version);
-    EXPECT_EQ(parseCommandLine({"--ini"}, false).error, "--ini needs a folder");
+    EXPECT_EQ(parseCommandLine({"--ini"}, false).error, "--ini needs a value");
     EXPECT_EQ(parseCommandLine({"--ini", "/no/such/folder"}, false).error, "--ini: no folder /no/such/folder");
-    EXPECT_EQ(parseCommandLine({"--fast"}, false).error, "unknown argument --fast");
+    EXPECT_EQ(parseCommandLine({"--fast"}, false).error, "unexpected argument '--fast'");
+    EXPECT_EQ(parseCommandLine({}, false).remotePort, -1);
+    EXPECT_EQ(parseCommandLine({"--remote"}, false).remotePort, 5025);
+    EXPECT_EQ(parseCommandLine({"--remote=6000"}, false).remotePort, 6000);
+    EXPECT_EQ(parseCommandLine({"--remote=0"}, false).error, "--remote 0 is out of range (1 to 65535)");
+    EXPECT_EQ(parseCommandLine({"--remote", "6000"}, false).error, "unexpected argument '6000'");
     EXPECT_FALSE(parseCommandLine({}, false).options.simulate);
     EXPECT_EQ(parseCommandLine({}, false).options.iniDir, ".");
 }
