@@ -106,6 +106,26 @@ void DesktopTest::typeInto(const QString& objectName, const QString& text)
     settle();
 }
 
+void DesktopTest::setSweep(const QString& start, const QString& end, const QString& steps)
+{
+    click("SetSweepButton");
+    typeInto("F1text", start);
+    typeInto("F2text", end);
+    click("StepsButton");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    keys(steps + "\r");
+    click("ButtonSweepOK");
+}
+
+void DesktopTest::calibrate(int mode)
+{
+    click(mode == 1 ? "ModeButton_1" : "ModeButton_0");
+    for (int i = 0; i < (mode == 1 ? 3 : 2); ++i)
+        answers.queue(ui::Answer::ok());
+    answers.queue(ui::Answer::no()); // not saved yet
+    click("CalibrateButton");
+}
+
 void DesktopTest::keys(const QString& text)
 {
     for (QChar ch : text) {

@@ -49,6 +49,12 @@ protected:
     // Picks an entry of a list box or a combo box's drop-down list.
     void choose(const QString& objectName, const QString& entry);
 
+    // Sets a sweep through the sweep panel, as a user types it.
+    void setSweep(const QString& start, const QString& end, const QString& steps);
+    // Calibrates transmission (mode 0) or reflection (1) with every standard
+    // confirmed, and declines to save.
+    void calibrate(int mode);
+
     app::MainWindow& model() { return desktop->model(); }
 
     TempDir dir;

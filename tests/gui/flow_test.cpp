@@ -30,24 +30,6 @@ namespace {
 
 class DesktopFlow : public DesktopTest {
 protected:
-    void setSweep(const QString& start, const QString& end, const QString& steps)
-    {
-        click("SetSweepButton");
-        typeInto("F1text", start);
-        typeInto("F2text", end);
-        click("StepsButton");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-        keys(steps + "\r");
-        click("ButtonSweepOK");
-    }
-    void calibrateReflection()
-    {
-        click("ModeButton_1");
-        for (int i = 0; i < 3; ++i)
-            answers.queue(ui::Answer::ok());
-        answers.queue(ui::Answer::no()); // not saved yet
-        click("CalibrateButton");
-    }
     QString caption(const QString& name) { return widgetAs<QLabel>(name)->text(); }
 };
 
@@ -72,7 +54,7 @@ TEST_F(DesktopFlow, CalibratesMeasuresAndReadsTheDevice)
     ASSERT_TRUE(model().sweep.SweepDefined);
     ASSERT_EQ(model().settings.SweepPoints, 101);
 
-    calibrateReflection();
+    calibrate(1);
     ASSERT_EQ(answers.dialogs().size(), 4u);
     EXPECT_EQ(answers.dialogs()[0].title, "VNA Open Calibration");
     EXPECT_EQ(answers.dialogs()[1].title, "VNA Short Calibration");
@@ -140,7 +122,7 @@ TEST_F(DesktopFlow, ExportsDataAndSavesAndLoadsTheCalibrationThroughTheFileDialo
     start();
     answers.clearDialogs();
     setSweep("1m", "10m", "10");
-    calibrateReflection();
+    calibrate(1);
     ASSERT_TRUE(model().cal.ReflCalValid);
     click("SweepButton_3");
 
@@ -181,7 +163,7 @@ TEST_F(DesktopFlow, PrintsAnAnnotatedPageAndCopiesThePlot)
 {
     start();
     setSweep("1m", "10m", "10");
-    calibrateReflection();
+    calibrate(1);
     click("SweepButton_3");
 
     answers.clearDialogs();
@@ -313,7 +295,7 @@ TEST_F(DesktopFlow, Screenshots)
 
     ASSERT_TRUE(desktop->bench()->connectDevice("refl:R=20,L=2u,C=200p,topology=series"));
     setSweep("1m", "30m", "200");
-    calibrateReflection();
+    calibrate(1);
     click("SweepButton_3");
     click("MarkerOn");
     for (int i = 0; i < 5; ++i)
@@ -427,7 +409,7 @@ TEST_F(DesktopFlow, TheBenchConnectsWhatTheUserChooses)
     // Without auto-follow the prompts leave connected what the user connected.
     bench->setAutoFollow(false);
     setSweep("1m", "2m", "4");
-    calibrateReflection();
+    calibrate(1);
     EXPECT_EQ(std::string(kesp_sim_connected_dut()), "short");
 
     // Closed, it only hides: Ctrl+B in the main window shows it again as it was.

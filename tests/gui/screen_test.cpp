@@ -32,25 +32,6 @@ class Screen : public DesktopTest {
 protected:
     QRect available() const { return QGuiApplication::primaryScreen()->availableGeometry(); }
 
-    void setSweep(const QString& start, const QString& end, const QString& steps)
-    {
-        click("SetSweepButton");
-        typeInto("F1text", start);
-        typeInto("F2text", end);
-        click("StepsButton");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-        keys(steps + "\r");
-        click("ButtonSweepOK");
-    }
-    void calibrate(int mode)
-    {
-        click(mode == 1 ? "ModeButton_1" : "ModeButton_0");
-        for (int i = 0; i < (mode == 1 ? 3 : 2); ++i)
-            answers.queue(ui::Answer::ok());
-        answers.queue(ui::Answer::no());
-        click("CalibrateButton");
-    }
-
     // Every control the program shows: on the screen, inside the window's
     // visible part, its caption whole.
     void everythingReachable(const std::string& state)

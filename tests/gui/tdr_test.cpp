@@ -81,16 +81,6 @@ protected:
         dir.write("cable.s1p", text);
         ASSERT_TRUE(desktop->bench()->connectDevice(QString::fromStdString(dir.str() + "/cable.s1p")));
     }
-    void setSweep(const QString& start, const QString& end, const QString& steps)
-    {
-        click("SetSweepButton");
-        typeInto("F1text", start);
-        typeInto("F2text", end);
-        click("StepsButton");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-        keys(steps + "\r");
-        click("ButtonSweepOK");
-    }
     void tdrSweep(const QString& stop, int steps)
     {
         typeInto("tdrSweepStop", stop);
@@ -99,11 +89,7 @@ protected:
     }
     void calibrateReflection()
     {
-        click("ModeButton_1");
-        for (int i = 0; i < 3; ++i)
-            answers.queue(ui::Answer::ok());
-        answers.queue(ui::Answer::no());
-        click("CalibrateButton");
+        calibrate(1);
         ASSERT_TRUE(model().cal.ReflCalValid);
     }
     QString text(const char* label) { return widgetAs<QLabel>(QString::fromLatin1(label))->text(); }
