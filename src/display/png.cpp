@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <string_view>
 
 #include "cal/text_file.h"
@@ -36,6 +37,37 @@ private:
 bool withinLimits(std::uint64_t width, std::uint64_t height)
 {
     return width > 0 && height > 0 && width <= MaxPngSide && height <= MaxPngSide && width * height <= MaxPngPixels;
+}
+
+std::uint32_t bigEndian(const std::uint8_t* p)
+{
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+}
+
+// libpng allocates some chunks (sPLT, text, ...) at the length their header
+// claims before it reads them, so 300 bytes claiming a 1.9 GB chunk cost
+// 1.9 GB. Only the chunk lengths are looked at here, against the bytes there
+// are; everything else of the file is libpng's to judge. Empty when every
+// chunk up to IEND lies inside the data (or the data is no PNG at all).
+std::string chunkPastTheEnd(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 8 || png_sig_cmp(data, 0, 8) != 0)
+        return {};
+    for (std::size_t at = 8; at + 8 <= size;) {
+        const std::uint32_t length = bigEndian(data + at);
+        const std::uint8_t* type = data + at + 4;
+        if (length > size - at - 8 || size - at - 8 - length < 4) {
+            const bool named = std::all_of(type, type + 4, [](std::uint8_t c) {
+                return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+            });
+            return "damaged PNG file: " + (named ? "its " + std::string(type, type + 4) + " chunk" : "a chunk")
+                   + " claims " + std::to_string(length) + " bytes, more than the file holds";
+        }
+        if (std::equal(type, type + 4, "IEND"))
+            break;
+        at += std::size_t{12} + length;
+    }
+    return {};
 }
 
 } // namespace
@@ -74,6 +106,10 @@ bool decodePng(const std::uint8_t* data, std::size_t size, ui::Image& image, std
 {
     if (data == nullptr || size == 0) {
         error = "not a PNG file";
+        return false;
+    }
+    if (std::string damaged = chunkPastTheEnd(data, size); !damaged.empty()) {
+        error = std::move(damaged);
         return false;
     }
     PngImage png;

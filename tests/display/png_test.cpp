@@ -119,6 +119,16 @@ TEST(PngFile, DamagedForeignAndOversizedInputIsRefusedWithAReason)
     EXPECT_FALSE(refusal({'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}).empty());
     // Cut inside the image data.
     EXPECT_FALSE(refusal(std::vector<std::uint8_t>(good.begin(), good.begin() + 50)).empty());
+    EXPECT_EQ(refusal(std::vector<std::uint8_t>(good.begin(), good.begin() + 60)),
+              "damaged PNG file: its IDAT chunk claims 20 bytes, more than the file holds");
+    // A chunk that claims far more than the file holds is refused before
+    // libpng allocates its claimed length (an sPLT chunk of 1.9 GB in a file
+    // of 90 bytes here).
+    std::vector<std::uint8_t> claims(good.begin(), good.begin() + 33);
+    const std::uint8_t splt[] = {0x73, 0x73, 0x73, 0x73, 's', 'P', 'L', 'T'};
+    claims.insert(claims.end(), std::begin(splt), std::end(splt));
+    claims.resize(claims.size() + 50, 0x73);
+    EXPECT_EQ(refusal(claims), "damaged PNG file: its sPLT chunk claims 1936946035 bytes, more than the file holds");
     // A corrupted header checksum.
     std::vector<std::uint8_t> badCrc = good;
     badCrc[30] ^= 0x40;
