@@ -12,15 +12,6 @@ namespace {
 
 constexpr unsigned Trans = 1u << 0, Refl = 1u << 1, GrpDel = 1u << 2;
 
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::vector<std::string_view> fields(std::string_view line)
 {
     std::vector<std::string_view> out;
@@ -39,10 +30,10 @@ std::vector<std::string_view> fields(std::string_view line)
 
 bool number(std::string_view text, double& out)
 {
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return ec == std::errc() && end == text.data() + text.size() && std::isfinite(out);
+    const std::optional<double> value = ui::parseFiniteNumber(text);
+    if (value)
+        out = *value;
+    return value.has_value();
 }
 
 bool frequency(std::string_view text, double& out)
@@ -79,14 +70,6 @@ std::string frequencyText(double hz)
     char buf[512];
     const auto r = std::to_chars(buf, buf + sizeof buf, hz, std::chars_format::fixed);
     return r.ec == std::errc() ? std::string(buf, r.ptr) : ui::shortestText(hz);
-}
-
-std::string quoted(std::string_view s)
-{
-    std::string out = "\"";
-    out += s;
-    out += '"';
-    return out;
 }
 
 std::string valueText(double v)
@@ -194,7 +177,7 @@ bool ParseLimits(std::string_view text, std::vector<LimitSegment>& out, std::str
 
         if (const auto comment = line.find_first_of("#!"); comment != std::string_view::npos)
             line = line.substr(0, comment);
-        line = trim(line);
+        line = ui::trimWhitespace(line);
         if (line.empty())
             continue;
         const std::string where = "line " + std::to_string(lineNo) + ": ";
@@ -206,21 +189,21 @@ bool ParseLimits(std::string_view text, std::vector<LimitSegment>& out, std::str
         LimitSegment s;
         const std::string kind = ui::toLowerAscii(std::string(f[0]));
         if (kind != "upper" && kind != "lower") {
-            error = where + "expected upper or lower, not " + quoted(f[0]);
+            error = where + "expected upper or lower, not " + ui::quotedText(f[0]);
             return false;
         }
         s.upper = kind == "upper";
         s.quantity = FindQuantity(f[1]);
         if (!s.quantity) {
-            error = where + "unknown quantity " + quoted(f[1]) + " (one of " + QuantityNames() + ")";
+            error = where + "unknown quantity " + ui::quotedText(f[1]) + " (one of " + QuantityNames() + ")";
             return false;
         }
         if (!frequency(f[2], s.fromHz)) {
-            error = where + quoted(f[2]) + " is not a frequency";
+            error = where + ui::quotedText(f[2]) + " is not a frequency";
             return false;
         }
         if (!frequency(f[3], s.toHz)) {
-            error = where + quoted(f[3]) + " is not a frequency";
+            error = where + ui::quotedText(f[3]) + " is not a frequency";
             return false;
         }
         if (!(s.toHz > s.fromHz)) {
@@ -228,12 +211,12 @@ bool ParseLimits(std::string_view text, std::vector<LimitSegment>& out, std::str
             return false;
         }
         if (!number(f[4], s.fromValue)) {
-            error = where + quoted(f[4]) + " is not a number";
+            error = where + ui::quotedText(f[4]) + " is not a number";
             return false;
         }
         s.toValue = s.fromValue;
         if (f.size() == 6 && !number(f[5], s.toValue)) {
-            error = where + quoted(f[5]) + " is not a number";
+            error = where + ui::quotedText(f[5]) + " is not a number";
             return false;
         }
         segments.push_back(s);

@@ -19,15 +19,6 @@ constexpr double MaxBenchMagnitude = 1e6;
 
 std::string formatNumber(double v) { return ui::formatGeneral(v, 7, '.'); }
 
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
-        s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::string lower(std::string_view s)
 {
     std::string out(s);
@@ -36,32 +27,9 @@ std::string lower(std::string_view s)
     return out;
 }
 
-// "text" in quotes. (Built by appending: GCC 12 warns falsely about
-// "literal" + std::string.)
-std::string quoted(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size() + 2);
-    out += '"';
-    out += text;
-    out += '"';
-    return out;
-}
-
 bool endsWithNoCase(std::string_view s, std::string_view tail)
 {
     return s.size() >= tail.size() && lower(s.substr(s.size() - tail.size())) == tail;
-}
-
-std::optional<double> parsePlainNumber(std::string_view text)
-{
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    double value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
 }
 
 // A lumped element: R, L and C in series or in parallel; an absent part is
@@ -142,22 +110,22 @@ bool parseLumped(std::string_view text, bool allowTopology, Lumped& out, std::st
     bool seen[4] = {false, false, false, false};
     while (!text.empty()) {
         std::size_t comma = text.find(',');
-        std::string_view item = trim(text.substr(0, comma));
+        std::string_view item = ui::trimWhitespace(text.substr(0, comma));
         text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
         std::size_t eq = item.find('=');
         if (eq == std::string_view::npos) {
-            error = "expected name=value, found " + quoted(item);
+            error = "expected name=value, found " + ui::quotedText(item);
             return false;
         }
-        std::string key = lower(trim(item.substr(0, eq)));
-        std::string_view value = trim(item.substr(eq + 1));
+        std::string key = lower(ui::trimWhitespace(item.substr(0, eq)));
+        std::string_view value = ui::trimWhitespace(item.substr(eq + 1));
         int slot = key == "r" ? 0 : key == "l" ? 1 : key == "c" ? 2 : key == "topology" ? 3 : -1;
         if (slot < 0 || (slot == 3 && !allowTopology)) {
-            error = "unknown parameter " + quoted(key);
+            error = "unknown parameter " + ui::quotedText(key);
             return false;
         }
         if (seen[slot]) {
-            error = "parameter " + quoted(key) + " given twice";
+            error = "parameter " + ui::quotedText(key) + " given twice";
             return false;
         }
         seen[slot] = true;
@@ -172,11 +140,11 @@ bool parseLumped(std::string_view text, bool allowTopology, Lumped& out, std::st
         }
         auto number = parseSiValue(value);
         if (!number) {
-            error = quoted(value) + " is not a value (number with optional p n u m k M G)";
+            error = ui::quotedText(value) + " is not a value (number with optional p n u m k M G)";
             return false;
         }
         if (*number < 0) {
-            error = "parameter " + quoted(key) + " must not be negative";
+            error = "parameter " + ui::quotedText(key) + " must not be negative";
             return false;
         }
         (slot == 0 ? out.r : slot == 1 ? out.l : out.c) = *number;
@@ -188,7 +156,7 @@ bool parseLumped(std::string_view text, bool allowTopology, Lumped& out, std::st
 
 std::optional<double> parseSiValue(std::string_view text)
 {
-    text = trim(text);
+    text = ui::trimWhitespace(text);
     if (text.empty())
         return std::nullopt;
     double scale = 1;
@@ -204,7 +172,7 @@ std::optional<double> parseSiValue(std::string_view text)
     }
     if (scale != 1)
         text.remove_suffix(1);
-    auto value = parsePlainNumber(text);
+    auto value = ui::parseFiniteNumber(text);
     if (!value)
         return std::nullopt;
     return *value * scale;
@@ -212,7 +180,7 @@ std::optional<double> parseSiValue(std::string_view text)
 
 bool parseDevice(std::string_view description, Device& out, std::string& error)
 {
-    std::string_view text = trim(description);
+    std::string_view text = ui::trimWhitespace(description);
     Device device;
     device.text = std::string(text);
 
@@ -247,13 +215,13 @@ bool parseDevice(std::string_view description, Device& out, std::string& error)
     }
 
     std::size_t colon = text.find(':');
-    const std::string head = lower(trim(text.substr(0, colon)));
-    std::string_view rest = colon == std::string_view::npos ? std::string_view() : trim(text.substr(colon + 1));
+    const std::string head = lower(ui::trimWhitespace(text.substr(0, colon)));
+    std::string_view rest = colon == std::string_view::npos ? std::string_view() : ui::trimWhitespace(text.substr(colon + 1));
     const bool hasRest = colon != std::string_view::npos;
 
     auto fixed = [&](Path path, Cx value) {
         if (hasRest) {
-            error = quoted(head) + " takes no parameters";
+            error = ui::quotedText(head) + " takes no parameters";
             return false;
         }
         device.path = path;
@@ -293,7 +261,7 @@ bool parseDevice(std::string_view description, Device& out, std::string& error)
         int kind = 0; // 0 one-port, 1 series two-port, 2 shunt two-port
         if (head == "trans") {
             std::size_t colon2 = rest.find(':');
-            const std::string how = lower(trim(rest.substr(0, colon2)));
+            const std::string how = lower(ui::trimWhitespace(rest.substr(0, colon2)));
             if (how != "series" && how != "shunt") {
                 error = "trans needs series: or shunt:, e.g. trans:series:R=100";
                 return false;
@@ -318,7 +286,7 @@ bool parseDevice(std::string_view description, Device& out, std::string& error)
     }
 
     error = text.empty() ? "no device given"
-                         : "unknown device " + quoted(text) +
+                         : "unknown device " + ui::quotedText(text) +
                                " (open, short, load, thru, isolation, refl:..., trans:series:..., "
                                "trans:shunt:..., or a .s1p/.s2p file)";
     return false;

@@ -1,5 +1,7 @@
 #include "sim/simulator.h"
 
+#include "ui/number_text.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -42,19 +44,10 @@ std::string lower(std::string s)
     return s;
 }
 
-std::string trimmed(std::string_view s)
-{
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
-        s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-        s.remove_suffix(1);
-    return std::string(s);
-}
-
 // Decimal, 0x.. hexadecimal or &H.. (as vna.ini writes port addresses).
 bool parseUnsigned(std::string text, std::uint64_t& out)
 {
-    text = trimmed(text);
+    text = std::string(ui::trimWhitespace(text));
     int base = 10;
     std::size_t skip = 0;
     if (text.size() > 2 && (text.compare(0, 2, "0x") == 0 || text.compare(0, 2, "0X") == 0 ||
@@ -188,7 +181,7 @@ void Simulator::configureFromEnvironment()
             warn("KESP_SIM_SEED", v, "not a whole number");
     }
     if (const char* v = std::getenv("KESP_SIM_TIMING"); v && *v) {
-        const std::string t = lower(trimmed(v));
+        const std::string t = lower(std::string(ui::trimWhitespace(v)));
         auto scale = parseSiValue(t);
         if (t == "instant")
             timeScale_ = 0;
@@ -201,7 +194,7 @@ void Simulator::configureFromEnvironment()
     }
     auto flag = [](const char* name, bool& target) {
         if (const char* v = std::getenv(name); v && *v) {
-            const std::string t = trimmed(v);
+            const std::string t = std::string(ui::trimWhitespace(v));
             if (t == "0" || t == "1")
                 target = t == "1";
             else
@@ -282,7 +275,7 @@ bool Simulator::setFaults(const char* text)
     std::string_view rest(text);
     while (true) {
         std::size_t comma = rest.find(',');
-        const std::string item = lower(trimmed(rest.substr(0, comma)));
+        const std::string item = lower(std::string(ui::trimWhitespace(rest.substr(0, comma))));
         auto count = [&](const char* prefix, int& target) {
             const std::size_t n = std::strlen(prefix);
             if (item.compare(0, n, prefix) != 0)

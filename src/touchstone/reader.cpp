@@ -13,44 +13,12 @@ namespace orbilan::touchstone {
 
 namespace {
 
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
-        s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-        s.remove_suffix(1);
-    return s;
-}
-
-// "text" in quotes. (Built by appending: GCC 12 warns falsely about
-// "literal" + std::string.)
-std::string quoted(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size() + 2);
-    out += '"';
-    out += text;
-    out += '"';
-    return out;
-}
-
 bool allFinite(const std::array<Cx, 4>& s)
 {
     for (const Cx& z : s)
         if (!std::isfinite(z.real()) || !std::isfinite(z.imag()))
             return false;
     return true;
-}
-
-std::optional<double> plainNumber(std::string_view text)
-{
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    double value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
 }
 
 // One line at a time, ended by LF, CR-LF or CR alone: files that passed
@@ -103,7 +71,7 @@ bool Parse(std::istream& in, int ports, Data& out, std::string& error)
         std::string_view rest(line);
         if (auto bang = rest.find('!'); bang != std::string_view::npos)
             rest = rest.substr(0, bang);
-        rest = trim(rest);
+        rest = ui::trimWhitespace(rest);
         if (rest.empty())
             continue;
         std::istringstream tokens{std::string(rest)};
@@ -133,14 +101,14 @@ bool Parse(std::istream& in, int ports, Data& out, std::string& error)
                     return false;
                 } else if (t == "r") {
                     std::string value;
-                    auto r = (tokens >> value) ? plainNumber(value) : std::nullopt;
+                    auto r = (tokens >> value) ? ui::parseFiniteNumber(value) : std::nullopt;
                     if (!r || *r <= 0) {
                         error = where + "the reference impedance must be a positive number";
                         return false;
                     }
                     out.z0 = *r;
                 } else {
-                    error = where + "unknown option " + quoted(token);
+                    error = where + "unknown option " + ui::quotedText(token);
                     return false;
                 }
             }
@@ -148,9 +116,9 @@ bool Parse(std::istream& in, int ports, Data& out, std::string& error)
         }
         bool firstToken = true;
         while (tokens >> token) {
-            auto value = plainNumber(token);
+            auto value = ui::parseFiniteNumber(token);
             if (!value) {
-                error = where + quoted(token) + " is not a number";
+                error = where + ui::quotedText(token) + " is not a number";
                 return false;
             }
             // Two-port files of version 1 may end with noise parameters; they

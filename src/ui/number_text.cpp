@@ -1,5 +1,6 @@
 #include "ui/number_text.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -167,6 +168,37 @@ std::string trimBlanks(const std::string& s)
         return {};
     const auto e = s.find_last_not_of(' ');
     return s.substr(b, e - b + 1);
+}
+
+std::optional<double> parseFiniteNumber(std::string_view text)
+{
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::string_view trimWhitespace(std::string_view s)
+{
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
+    return s;
+}
+
+// Built by appending: GCC 12 warns falsely about "literal" + std::string.
+std::string quotedText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    out += text;
+    out += '"';
+    return out;
 }
 
 std::string toUpperAscii(std::string s)

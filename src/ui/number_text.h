@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace orbilan::ui {
 
@@ -48,8 +49,17 @@ std::optional<double> parseNumber(const std::string& text, char decimalSeparator
 // exponent) or an &H / &O integer is taken; no number gives 0.
 double leadingNumber(const std::string& text);
 
+// A decimal number that is the whole text and finite: an optional sign
+// ('+' too), digits with a point, an optional exponent. No blanks, no
+// separators, no hexadecimal, no "inf" or "nan".
+std::optional<double> parseFiniteNumber(std::string_view text);
+
 // Blanks are the space character only.
 std::string trimBlanks(const std::string& s);
+// Every whitespace character (space, tab, CR, LF ...) taken off both ends.
+std::string_view trimWhitespace(std::string_view s);
+// The text in double quotes, as messages name what they refuse.
+std::string quotedText(std::string_view text);
 std::string toUpperAscii(std::string s);
 std::string toLowerAscii(std::string s);
 
