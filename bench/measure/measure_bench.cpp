@@ -26,6 +26,7 @@
 
 #include "cal/correction.h"
 #include "cli/program_run.h"
+#include "common/simulated_program.h"
 #include "instrument_wire.h"
 #include "sim/kesp_sim.h"
 
@@ -42,64 +43,18 @@ constexpr double PointBudgetUs = 5.7;
 constexpr double RedrawBudgetMs = 2;
 constexpr double FileBudgetMs = 5;
 
-std::string tempFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "orbilan-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        std::abort();
-    return pattern;
-}
-
 // A program on the simulated instrument, started, with a sweep of 401 points
 // from 1 to 60 MHz, in a mode whose calibration has just been made.
-class Program {
+class Program : public orbilan::bench::SimulatedProgram {
 public:
-    Program(bool usb, int mode) : folder_(tempFolder())
-    {
-        std::ofstream(folder_ + "/vna.ini") << "owner = Bench\r\n" << (usb ? "usb = yes\r\n" : "");
-        // brindle's log of the USB transfers goes beside it, not into the
-        // user's own state folder.
-        setenv("XDG_STATE_HOME", folder_.c_str(), 1);
-        kesp_sim_reset();
-        options_.program.simulate = true;
-        options_.program.iniDir = folder_;
-        SimulatorHooks hooks;
-        orbilan::cli::startSimulator(options_, hooks);
-        run_ = std::make_unique<ProgramRun>("bench", options_, hooks, CommandIo{in_, out_, err_, false, false}, true);
-        run_->start();
-        SweepRequest sweep;
-        sweep.f1 = "1m";
-        sweep.f2 = "60m";
-        sweep.steps = "400";
-        run_->setSweep(sweep);
-        run_->click("ModeButton(" + std::to_string(mode) + ")");
-        run_->click("CalibrateButton");
-        run_->shownDialogs();
-        kesp_sim_set_dut(mode == 1 ? "refl:R=10,L=1u,C=100p,topology=series" : "trans:series:L=1u");
-    }
-    ~Program()
-    {
-        run_.reset();
-        std::filesystem::remove_all(folder_);
-    }
-
-    ProgramRun& run() { return *run_; }
-    orbilan::app::MainWindow& window() { return run_->window(); }
-    std::string file(const std::string& name) const { return folder_ + "/" + name; }
+    Program(bool usb, int mode) : SimulatedProgram({.usb = usb, .mode = mode}) {}
 
     void display(const std::string& entry)
     {
-        run_->click("DisplayButton");
-        run_->choose("displaycombo", entry);
+        run().click("DisplayButton");
+        run().choose("displaycombo", entry);
     }
-    void sweep() { run_->click("SweepButton(3)"); }
-
-private:
-    std::string folder_;
-    InstrumentOptions options_;
-    std::istringstream in_;
-    std::ostringstream out_, err_;
-    std::unique_ptr<ProgramRun> run_;
+    void sweep() { run().click("SweepButton(3)"); }
 };
 
 // ------------------------------------------------------------ sweep points
@@ -256,7 +211,7 @@ void BM_UpdateCalStatusInterpolating(benchmark::State& state)
 
 void BM_StartUpToReady(benchmark::State& state)
 {
-    const std::string folder = tempFolder();
+    const std::string folder = orbilan::bench::TempFolder();
     std::ofstream(folder + "/vna.ini") << "owner = Bench\r\n";
     kesp_sim_reset();
     InstrumentOptions options;

@@ -35,15 +35,12 @@
 #include <vector>
 
 #include "cli/program_run.h"
+#include "common/simulated_program.h"
 #include "sim/kesp_sim.h"
 
 namespace {
 
-using orbilan::cli::CommandIo;
-using orbilan::cli::InstrumentOptions;
 using orbilan::cli::ProgramRun;
-using orbilan::cli::SimulatorHooks;
-using orbilan::cli::SweepRequest;
 
 constexpr double RatioBudget = 1.02;
 
@@ -82,14 +79,6 @@ double queuedSeconds()
     return 0;
 }
 
-std::string tempFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "orbilan-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        std::abort();
-    return pattern;
-}
-
 KespSimTiming timing()
 {
     KespSimTiming t{};
@@ -99,68 +88,43 @@ KespSimTiming timing()
 
 void BM_RealTimeSweep(benchmark::State& state, Case c)
 {
-    const std::string folder = tempFolder();
-    std::ofstream(folder + "/vna.ini") << "owner = Bench\r\n"
-                                       << (c.usb ? "usb = yes\r\n" : "")
-                                       << (c.fastestAdc ? "adctype = 2440\r\nadcmode = 1\r\n" : "");
-    // brindle's log of the USB transfers goes beside it.
-    setenv("XDG_STATE_HOME", folder.c_str(), 1);
-    kesp_sim_reset();
-    InstrumentOptions options;
-    options.program.simulate = true;
-    options.program.iniDir = folder;
-    SimulatorHooks hooks;
-    orbilan::cli::startSimulator(options, hooks);
-    std::istringstream in;
-    std::ostringstream out, err;
-    {
-        // Set up and calibrated in instant timing; only the measured sweeps
-        // take the instrument's time.
-        ProgramRun run("bench", options, hooks, CommandIo{in, out, err, false, false}, true);
-        run.start();
-        SweepRequest sweep;
-        sweep.f1 = "1m";
-        sweep.f2 = "60m";
-        sweep.steps = "100";
-        sweep.cds = c.cds;
-        run.setSweep(sweep);
-        run.click("ModeButton(0)");
-        run.click("CalibrateButton");
-        run.shownDialogs();
-        kesp_sim_set_dut("trans:series:L=1u");
-        auto& w = run.window();
-        if (!w.cal.TransCalValid || w.settings.SweepPoints != 101)
-            state.SkipWithError("not calibrated for 101 points");
+    // Set up and calibrated in instant timing; only the measured sweeps take
+    // the instrument's time.
+    orbilan::bench::SimulatedProgram program({.usb = c.usb,
+                                              .steps = "100",
+                                              .cds = c.cds,
+                                              .iniLines = c.fastestAdc ? "adctype = 2440\r\nadcmode = 1\r\n" : ""});
+    ProgramRun& run = program.run();
+    auto& w = run.window();
+    if (!w.cal.TransCalValid || w.settings.SweepPoints != 101)
+        state.SkipWithError("not calibrated for 101 points");
 
-        kesp_sim_set_timing(1);
-        run.platform().realSleep = true;
-        const int averages = w.settings.AdcAverages;
-        const double waitSeconds = w.settings.AdcWaitMs / 1000.0;
-        for (auto _ : state) {
-            const KespSimTiming before = timing();
-            const double queuedBefore = queuedSeconds();
-            const auto started = std::chrono::steady_clock::now();
-            run.click("SweepButton(3)");
-            const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - started;
-            const double queued = queuedSeconds() - queuedBefore;
-            const KespSimTiming after = timing();
-            state.SetIterationTime(wall.count());
-            const double readings = static_cast<double>(after.conversions - before.conversions) / averages;
-            const double settling =
-                c.usb ? after.settle_seconds - before.settle_seconds : readings * waitSeconds;
-            const double own = after.conversion_seconds - before.conversion_seconds + settling;
-            if (!w.sweep.PassDone || own <= 0) {
-                state.SkipWithError("the sweep did not complete");
-                break;
-            }
-            ratios()[caseName(c)].push_back({wall.count() / own, queued / own});
-            state.counters["instrument_s"] = own;
-            state.counters["queued_s"] = queued;
-            state.counters["ratio"] = wall.count() / own;
+    kesp_sim_set_timing(1);
+    run.platform().realSleep = true;
+    const int averages = w.settings.AdcAverages;
+    const double waitSeconds = w.settings.AdcWaitMs / 1000.0;
+    for (auto _ : state) {
+        const KespSimTiming before = timing();
+        const double queuedBefore = queuedSeconds();
+        const auto started = std::chrono::steady_clock::now();
+        run.click("SweepButton(3)");
+        const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - started;
+        const double queued = queuedSeconds() - queuedBefore;
+        const KespSimTiming after = timing();
+        state.SetIterationTime(wall.count());
+        const double readings = static_cast<double>(after.conversions - before.conversions) / averages;
+        const double settling =
+            c.usb ? after.settle_seconds - before.settle_seconds : readings * waitSeconds;
+        const double own = after.conversion_seconds - before.conversion_seconds + settling;
+        if (!w.sweep.PassDone || own <= 0) {
+            state.SkipWithError("the sweep did not complete");
+            break;
         }
+        ratios()[caseName(c)].push_back({wall.count() / own, queued / own});
+        state.counters["instrument_s"] = own;
+        state.counters["queued_s"] = queued;
+        state.counters["ratio"] = wall.count() / own;
     }
-    kesp_sim_reset();
-    std::filesystem::remove_all(folder);
 }
 
 void printBudgets()

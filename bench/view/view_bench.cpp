@@ -23,6 +23,7 @@
 
 #include "app/user_input.h"
 #include "gui/canvas_view.h"
+#include "common/temp_folder.h"
 #include "gui/desktop.h"
 #include "sim/kesp_sim.h"
 #include "ui/scripted_platform.h"
@@ -31,19 +32,11 @@ namespace {
 
 std::map<std::string, double> figures; // ms per sweep, by view
 
-std::string tempFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "orbilan-view-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        std::abort();
-    return pattern;
-}
-
 // The desktop, started on the simulated instrument, calibrated for
 // reflection on a sweep of 401 points from 1 to 60 MHz.
 class Bench {
 public:
-    explicit Bench(bool rasterView) : folder_(tempFolder())
+    explicit Bench(bool rasterView) : folder_(orbilan::bench::TempFolder())
     {
         std::ofstream(folder_ + "/vna.ini") << "owner = Bench\r\n";
         kesp_sim_reset();
