@@ -12,8 +12,9 @@ constexpr double TwoPi = 6.283185307179586476925;
 
 int roundPixel(double v) { return static_cast<int>(std::floor(v + 0.5)); }
 
-// Liang-Barsky: clips the segment a->b to the box; t0, t1 are the kept part.
-bool clipSegment(double ax, double ay, double bx, double by, double xmin, double ymin, double xmax,
+} // namespace
+
+bool ClipSegment(double ax, double ay, double bx, double by, double xmin, double ymin, double xmax,
                  double ymax, double& t0, double& t1)
 {
     t0 = 0;
@@ -41,8 +42,6 @@ bool clipSegment(double ax, double ay, double bx, double by, double xmin, double
     }
     return true;
 }
-
-} // namespace
 
 Canvas::Canvas(int width, int height, ui::Rgb background)
     : width_(width < 1 ? 1 : width), height_(height < 1 ? 1 : height), background_(background & 0xFFFFFF),
@@ -101,7 +100,7 @@ void Canvas::line(double x1, double y1, double x2, double y2)
     // Clip to the area with a small margin first: scales far smaller than the
     // values would otherwise ask for lines billions of pixels long.
     double t0 = 0, t1 = 1;
-    if (!clipSegment(ax, ay, bx, by, -2, -2, width_ + 1, height_ + 1, t0, t1))
+    if (!ClipSegment(ax, ay, bx, by, -2, -2, width_ + 1, height_ + 1, t0, t1))
         return;
     const bool startClipped = t0 > 0;
     const double sx = ax + t0 * (bx - ax), sy = ay + t0 * (by - ay);

@@ -22,6 +22,12 @@ struct UserPoint {
     double y = 0;
 };
 
+// Liang-Barsky: clips the segment a->b to the box [xmin, xmax] x [ymin, ymax];
+// on true the kept part runs from a + t0 (b - a) to a + t1 (b - a), and on
+// false none of it lies inside. Every surface clips its lines with it.
+bool ClipSegment(double ax, double ay, double bx, double by, double xmin, double ymin, double xmax, double ymax,
+                 double& t0, double& t1);
+
 // What the following calls draw.
 enum class DrawRole {
     Grid,        // graticule and Smith grid lines

@@ -17,30 +17,15 @@ namespace {
 constexpr double RadToDeg = 57.29577951308232;
 constexpr double CaptionGap = 4.0;
 
-// Liang-Barsky: the part of a->b inside the box; false when none is.
+// The part of a->b inside the box; false when none is.
 bool clip(QPointF& a, QPointF& b, const QRectF& box)
 {
     double t0 = 0, t1 = 1;
-    const double dx = b.x() - a.x(), dy = b.y() - a.y();
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {a.x() - box.left(), box.right() - a.x(), a.y() - box.top(), box.bottom() - a.y()};
-    for (int k = 0; k < 4; ++k) {
-        if (p[k] == 0) {
-            if (q[k] < 0)
-                return false;
-            continue;
-        }
-        const double t = q[k] / p[k];
-        if (p[k] < 0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-        if (t0 > t1)
-            return false;
-    }
-    const QPointF start = a;
-    a = start + t0 * QPointF(dx, dy);
-    b = start + t1 * QPointF(dx, dy);
+    if (!display::ClipSegment(a.x(), a.y(), b.x(), b.y(), box.left(), box.top(), box.right(), box.bottom(), t0, t1))
+        return false;
+    const QPointF start = a, step = b - a;
+    a = start + t0 * step;
+    b = start + t1 * step;
     return true;
 }
 
