@@ -4,10 +4,12 @@
 #include <cmath>
 #include <charconv>
 #include <cstdint>
+#include <optional>
 #include <filesystem>
 #include <system_error>
 
 #include "sweep/frequency.h"
+#include "ui/number_text.h"
 
 namespace orbilan::cli {
 
@@ -68,16 +70,13 @@ std::string checkWholeNumber(const std::string& option, const std::string& text,
 
 std::string checkNumber(const std::string& option, const std::string& text, double& value)
 {
-    // Not the program's own number reading, which also takes blanks around,
-    // &H hexadecimal and a D exponent: a command line means none of them.
-    const std::size_t sign = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
-    const std::string unsigned_ = text.substr(sign);
-    double v = 0;
-    if (decimalLength(unsigned_) != unsigned_.size() || unsigned_.empty() ||
-        std::from_chars(unsigned_.data(), unsigned_.data() + unsigned_.size(), v).ec != std::errc() ||
-        !std::isfinite(v))
+    // Not the program's own reading of a typed number (ui::parseNumber),
+    // which also takes blanks around, &H hexadecimal and a D exponent: a
+    // command line means none of them.
+    const std::optional<double> v = ui::parseFiniteNumber(text);
+    if (!v)
         return option + " needs a number, not '" + text + "'";
-    value = text[0] == '-' ? -v : v;
+    value = *v;
     return {};
 }
 

@@ -172,8 +172,11 @@ std::string trimBlanks(const std::string& s)
 
 std::optional<double> parseFiniteNumber(std::string_view text)
 {
-    if (!text.empty() && text.front() == '+')
+    if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-')
+            return std::nullopt; // "+-5": one sign only
+    }
     double value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))

@@ -112,7 +112,7 @@ TEST(NumberText, FiniteNumbersAreTheWholeText)
     EXPECT_EQ(parseFiniteNumber("+1.5e3"), 1500.0);
     EXPECT_EQ(parseFiniteNumber("-.25"), -0.25);
     EXPECT_EQ(parseFiniteNumber("7"), 7.0);
-    for (const char* refused : {"", "+", " 1", "1 ", "1,5", "0x10", "inf", "-nan", "1e400", "1e", "++1", "1.5M"})
+    for (const char* refused : {"", "+", " 1", "1 ", "1,5", "0x10", "inf", "-nan", "1e400", "1e", "++1", "+-1", "-+1", "1.5M"})
         EXPECT_FALSE(parseFiniteNumber(refused).has_value()) << refused;
 
     EXPECT_EQ(trimWhitespace(" \t\r\nS11 dB\r\n"), "S11 dB");
