@@ -77,7 +77,8 @@ void hardwareRouteChild(const char* device, const std::string& expected)
         setenv("ORBILAN_PARPORT", device, 1);
     else
         unsetenv("ORBILAN_PARPORT");
-    const std::string log = ::testing::TempDir() + "inpout32_stderr.txt";
+    // Its own file: the death tests run side by side under ctest -j.
+    const std::string log = ::testing::TempDir() + "inpout32_stderr_" + std::to_string(getpid()) + ".txt";
     const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     dup2(fd, 2);
     const PortLibrary lib = loadPortLibrary();
@@ -90,6 +91,7 @@ void hardwareRouteChild(const char* device, const std::string& expected)
     std::stringstream text;
     text << in.rdbuf();
     const std::string s = text.str();
+    unlink(log.c_str());
     std::size_t count = 0;
     for (std::size_t at = s.find("libinpout32:"); at != std::string::npos; at = s.find("libinpout32:", at + 1))
         ++count;
@@ -110,9 +112,10 @@ TEST(PortLibraryDeathTest, AMissingDeviceIsNamedOnceAndReadsAsNoInstrument)
 TEST(PortLibraryDeathTest, AFileThatIsNotAParallelPortIsRefused)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const std::string path = ::testing::TempDir() + "not_a_port";
+    const std::string path = ::testing::TempDir() + "not_a_port_" + std::to_string(getpid());
     std::ofstream(path) << "x";
     EXPECT_EXIT(hardwareRouteChild(path.c_str(), "not a ppdev parallel-port device"), ::testing::ExitedWithCode(0), "");
+    std::remove(path.c_str());
 }
 
 TEST(PortLibraryDeathTest, APermissionProblemSaysWhichGroupIsNeeded)
@@ -120,10 +123,11 @@ TEST(PortLibraryDeathTest, APermissionProblemSaysWhichGroupIsNeeded)
     if (geteuid() == 0)
         GTEST_SKIP() << "root may open anything";
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const std::string path = ::testing::TempDir() + "locked_port";
+    const std::string path = ::testing::TempDir() + "locked_port_" + std::to_string(getpid());
     std::ofstream(path) << "x";
     chmod(path.c_str(), 0);
     EXPECT_EXIT(hardwareRouteChild(path.c_str(), "needs membership of the group"), ::testing::ExitedWithCode(0), "");
+    std::remove(path.c_str());
 }
 
 } // namespace

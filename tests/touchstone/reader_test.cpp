@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "cal/measured_sweep.h"
 #include "touchstone/touchstone.h"
@@ -31,7 +32,7 @@ TEST(TouchstoneReader, OnlyARegularFileIsRead)
     std::string error;
     EXPECT_FALSE(ReadFile("/dev/zero", 1, d, error));
     EXPECT_EQ(error, "cannot open /dev/zero: Not a regular file");
-    const std::string fifo = ::testing::TempDir() + "pipe.s1p";
+    const std::string fifo = ::testing::TempDir() + "pipe_" + std::to_string(getpid()) + ".s1p";
     std::remove(fifo.c_str());
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
     EXPECT_FALSE(ReadFile(fifo, 1, d, error));
